@@ -1,0 +1,26 @@
+// The one failure type of the runtime: overflow, division by zero, a subscript out of range, an
+// argument outside an operation's domain and memory running out.
+#pragma once
+
+#include <stdexcept>
+
+namespace tavrel {
+
+enum class FailureKind { Overflow, DivisionByZero, SubscriptOutOfRange, InvalidArgument, OutOfMemory };
+
+// Thrown by the numeric helpers and the checked arrays. Start-up lets it reach the error report;
+// the tick handlers never let it escape, because they check the cases they can meet beforehand.
+class RuntimeFailure : public std::runtime_error {
+public:
+    explicit RuntimeFailure(FailureKind kind);
+
+    FailureKind Kind() const { return m_kind; }
+
+private:
+    FailureKind m_kind;
+};
+
+// The message the error report shows for a failure: "Overflow", "Division by zero", ...
+const char* FailureMessage(FailureKind kind);
+
+}

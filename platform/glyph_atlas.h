@@ -1,0 +1,41 @@
+// The 256 glyphs of the code page at one font size, kept as coverage (0..255) so that one
+// rendering serves every colour.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tavrel {
+
+// A glyph trimmed to its ink: Left and Top place the ink within the text box whose top-left
+// corner is the drawing position; Advance is the width of that box.
+struct GlyphBitmap {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    int Advance = 0;
+    std::size_t Offset = 0; // first coverage byte, rows of Width bytes
+};
+
+struct GlyphAtlas {
+    std::array<GlyphBitmap, 256> Glyphs {};
+    std::vector<std::uint8_t> Coverage;
+    int LineHeight = 0;
+};
+
+// Where a surface gets its glyphs and measurements from: a font engine, or a stand-in in tests.
+class GlyphSource {
+public:
+    virtual ~GlyphSource() = default;
+
+    // The atlas for a whole number of points, made on first use and kept.
+    virtual const GlyphAtlas& AtlasAt(int points) = 0;
+
+    // Width of code-page text, kerning included, at a size.
+    virtual float TextWidth(std::string_view text, int points) = 0;
+};
+
+}

@@ -1,0 +1,48 @@
+// An off-screen image of 0x00RRGGBB pixels and the two ways it is drawn on: filled, and covered
+// by a glyph's coverage in one colour.
+#pragma once
+
+#include "platform/colour.h"
+#include "platform/glyph_atlas.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tavrel {
+
+constexpr std::uint32_t PackPixel(Colour colour)
+{
+    return (std::uint32_t { colour.Red } << 16) | (std::uint32_t { colour.Green } << 8) | colour.Blue;
+}
+
+constexpr Colour UnpackPixel(std::uint32_t pixel)
+{
+    return Colour { static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8), static_cast<std::uint8_t>(pixel) };
+}
+
+class PixelBuffer {
+public:
+    PixelBuffer(int width, int height);
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    std::uint32_t* Data() { return m_pixels.data(); }
+    const std::uint32_t* Data() const { return m_pixels.data(); }
+    Colour At(int x, int y) const { return UnpackPixel(m_pixels[Index(x, y)]); }
+
+    void Fill(Colour colour);
+
+    // Lays a glyph's coverage over the image with its box's top-left at (x, y) and the glyph's own
+    // offset added: full coverage gives the colour exactly, partial coverage mixes it with what
+    // lies below. The parts outside the image are cut off.
+    void BlendGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, int x, int y, Colour colour);
+
+private:
+    std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x); }
+
+    int m_width;
+    int m_height;
+    std::vector<std::uint32_t> m_pixels;
+};
+
+}

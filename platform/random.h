@@ -1,0 +1,38 @@
+// The runtime's pseudo-random sequence: a 24-bit linear congruential generator.
+#pragma once
+
+#include <cstdint>
+
+namespace tavrel {
+
+// Whether SeedFromClock really reads the clock. Tools and tests that need a repeatable run
+// ignore it and set the state themselves.
+enum class ClockSeeding { FromClock, Ignored };
+
+class RandomGenerator {
+public:
+    static constexpr std::uint32_t kUnseededState = 0x50000;
+
+    explicit RandomGenerator(ClockSeeding seeding = ClockSeeding::FromClock)
+        : m_seeding(seeding)
+    {
+    }
+
+    // The next number of the sequence, 0 <= x < 1. The state has 24 bits, so x is exact in
+    // single precision. Without seeding the sequence is the same at every start.
+    float NextRandom();
+
+    // Mixes the current time into the state, so that two starts draw different sequences.
+    void SeedFromClock();
+
+    std::uint32_t State() const { return m_state; }
+    void SetState(std::uint32_t state) { m_state = state & kStateMask; }
+
+private:
+    static constexpr std::uint32_t kStateMask = 0xFFFFFF;
+
+    ClockSeeding m_seeding;
+    std::uint32_t m_state = kUnseededState;
+};
+
+}

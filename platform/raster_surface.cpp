@@ -1,0 +1,72 @@
+// Drawing operations on the off-screen image.
+#include "platform/raster_surface.h"
+
+#include <cmath>
+
+namespace tavrel {
+
+namespace {
+
+// Glyphs are rendered at whole points and placed on whole pixels.
+int WholeUnits(float value) { return static_cast<int>(std::lround(value)); }
+
+}
+
+RasterSurface::RasterSurface(GlyphSource& glyphs, int width, int height, Colour backColor, float windowFontSize)
+    : m_glyphs(glyphs)
+    , m_image(width, height)
+    , m_backColor(backColor)
+    , m_points(WholeUnits(windowFontSize))
+{
+    m_image.Fill(m_backColor);
+}
+
+bool RasterSurface::TakeChanged()
+{
+    const bool changed = m_changed;
+    m_changed = false;
+    return changed;
+}
+
+float RasterSurface::TextWidth(std::string_view text) { return m_glyphs.TextWidth(text, m_points); }
+
+float RasterSurface::TextHeight(std::string_view) { return static_cast<float>(CurrentAtlas().LineHeight); }
+
+void RasterSurface::Cls()
+{
+    m_image.Fill(m_backColor);
+    m_changed = true;
+}
+
+void RasterSurface::SetFontSize(float points)
+{
+    if (!IsAcceptedFontSize(points))
+        return;
+    const int whole = WholeUnits(points);
+    if (whole != m_points) {
+        m_points = whole;
+        m_atlas = nullptr;
+    }
+}
+
+void RasterSurface::Print(std::string_view text)
+{
+    const GlyphAtlas& atlas = CurrentAtlas();
+    int x = WholeUnits(m_x);
+    const int y = WholeUnits(m_y);
+    for (const char character : text) {
+        const GlyphBitmap& glyph = atlas.Glyphs[static_cast<unsigned char>(character)];
+        m_image.BlendGlyph(atlas, glyph, x, y, m_foreColor);
+        x += glyph.Advance;
+    }
+    m_changed = true;
+}
+
+const GlyphAtlas& RasterSurface::CurrentAtlas()
+{
+    if (!m_atlas)
+        m_atlas = &m_glyphs.AtlasAt(m_points);
+    return *m_atlas;
+}
+
+}

@@ -1,0 +1,50 @@
+// A surface that draws into an off-screen image with glyphs from a glyph source. The window shows
+// its image when a handler has returned; tools save it to a file.
+#pragma once
+
+#include "platform/glyph_atlas.h"
+#include "platform/pixel_buffer.h"
+#include "platform/surface.h"
+
+namespace tavrel {
+
+class RasterSurface : public Surface {
+public:
+    // windowFontSize is the size, in points, of the window's font before any size is set.
+    RasterSurface(GlyphSource& glyphs, int width, int height, Colour backColor, float windowFontSize);
+
+    const PixelBuffer& Image() const { return m_image; }
+
+    // Whether the image changed since the last call; the window shows it only then.
+    bool TakeChanged();
+
+    void Show() override { }
+    float ScaleWidth() const override { return static_cast<float>(m_image.Width()); }
+    float ScaleHeight() const override { return static_cast<float>(m_image.Height()); }
+    float TextWidth(std::string_view text) override;
+    float TextHeight(std::string_view text) override;
+    void Cls() override;
+    float CurrentX() const override { return m_x; }
+    float CurrentY() const override { return m_y; }
+    void SetCurrentX(float x) override { m_x = x; }
+    void SetCurrentY(float y) override { m_y = y; }
+    void SetForeColor(Colour colour) override { m_foreColor = colour; }
+    void SetFontSize(float points) override;
+    void Print(std::string_view text) override;
+
+private:
+    const GlyphAtlas& CurrentAtlas();
+
+    GlyphSource& m_glyphs;
+    PixelBuffer m_image;
+    Colour m_backColor;
+    Colour m_foreColor;
+    int m_points;
+    // The atlas of m_points, looked up once per size change rather than once per Print.
+    const GlyphAtlas* m_atlas = nullptr;
+    float m_x = 0;
+    float m_y = 0;
+    bool m_changed = true;
+};
+
+}

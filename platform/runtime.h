@@ -1,0 +1,51 @@
+// The runtime services the program is built on: its window and surface, timers, random numbers,
+// colours, characters, numeric conversions, the error report and the ending of the program.
+#pragma once
+
+#include "platform/characters.h"
+#include "platform/colour.h"
+#include "platform/ending.h"
+#include "platform/failure.h"
+#include "platform/numeric.h"
+#include "platform/random.h"
+#include "platform/surface.h"
+#include "platform/timer.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tavrel {
+
+// The fixed properties of the program's one window.
+struct FormDesign {
+    std::string Caption;
+    int ClientWidth = 0;
+    int ClientHeight = 0;
+    Colour BackColor;
+};
+
+// The events the runtime raises on the window.
+class FormEvents {
+public:
+    virtual ~FormEvents() = default;
+
+    // Raised once, when the runtime loads the window at program start.
+    virtual void Form_Load() = 0;
+
+    // Raised for every key pressed while the window has the focus. The key code follows the
+    // runtime's convention (letters and digits are their upper-case character codes); the shift
+    // state has 1 for Shift, 2 for Ctrl and 4 for Alt.
+    virtual void Form_KeyDown(std::int16_t keyCode, std::int16_t shift) = 0;
+};
+
+// What a window's logic reaches of the runtime.
+class Runtime {
+public:
+    virtual ~Runtime() = default;
+
+    virtual Surface& Form() = 0;
+    virtual RandomGenerator& Random() = 0;
+    virtual TickScheduler& Timers() = 0;
+};
+
+}

@@ -1,0 +1,49 @@
+// Owners of SDL and SDL_ttf resources.
+#pragma once
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_ttf.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace tavrel::sdl {
+
+struct WindowDeleter {
+    void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+};
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+struct FontDeleter {
+    void operator()(TTF_Font* font) const { TTF_CloseFont(font); }
+};
+
+using WindowHandle = std::unique_ptr<SDL_Window, WindowDeleter>;
+using SurfaceHandle = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+using FontHandle = std::unique_ptr<TTF_Font, FontDeleter>;
+
+// A failure of the platform itself (no display, no font), with a message fit for the user.
+class PlatformError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "<what>: <SDL's reason>"
+inline PlatformError SdlError(const std::string& what) { return PlatformError(what + ": " + SDL_GetError()); }
+
+// SDL_ttf with nothing else of SDL started, for off-screen drawing; released on destruction.
+class TtfLibrary {
+public:
+    TtfLibrary()
+    {
+        if (TTF_Init() != 0)
+            throw SdlError("Couldn't start the font engine");
+    }
+    ~TtfLibrary() { TTF_Quit(); }
+    TtfLibrary(const TtfLibrary&) = delete;
+    TtfLibrary& operator=(const TtfLibrary&) = delete;
+};
+
+}

@@ -1,0 +1,168 @@
+// The window, its event loop and the error report on SDL.
+#include "platform/sdl/sdl_runtime.h"
+
+#include "platform/sdl/font_file.h"
+
+#include <cstdio>
+
+namespace tavrel::sdl {
+
+namespace {
+
+constexpr const char* kProgramName = "tavrel";
+
+// Letters and digits report their upper-case character codes; other keys report 0.
+std::int16_t KeyCodeOf(SDL_Keycode key)
+{
+    if (key >= SDLK_a && key <= SDLK_z)
+        return static_cast<std::int16_t>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return static_cast<std::int16_t>(key);
+    return 0;
+}
+
+std::int16_t ShiftStateOf(Uint16 modifiers)
+{
+    return static_cast<std::int16_t>(((modifiers & KMOD_SHIFT) ? 1 : 0) | ((modifiers & KMOD_CTRL) ? 2 : 0) | ((modifiers & KMOD_ALT) ? 4 : 0));
+}
+
+}
+
+void ReportFailure(const std::string& message, SDL_Window* parent)
+{
+    std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str());
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kProgramName, message.c_str(), parent);
+}
+
+VideoLibrary::VideoLibrary()
+{
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        throw SdlError("Couldn't open the display");
+}
+
+VideoLibrary::~VideoLibrary() { SDL_Quit(); }
+
+// The window's surface: drawing goes to the off-screen image; Show shows the window.
+class SdlRuntime::WindowSurface final : public RasterSurface {
+public:
+    WindowSurface(SDL_Window& window, GlyphSource& glyphs, const FormDesign& design)
+        : RasterSurface(glyphs, design.ClientWidth, design.ClientHeight, design.BackColor, kWindowFontSize)
+        , m_window(window)
+    {
+    }
+
+    void Show() override { SDL_ShowWindow(&m_window); }
+
+private:
+    SDL_Window& m_window;
+};
+
+SdlRuntime::~SdlRuntime() = default;
+
+Surface& SdlRuntime::Form() { return *m_surface; }
+
+std::unique_ptr<SdlRuntime> SdlRuntime::Start(const FormDesign& design)
+{
+    std::unique_ptr<SdlRuntime> runtime;
+    try {
+        runtime.reset(new SdlRuntime());
+        runtime->OpenWindow(design);
+    } catch (const std::exception& failure) {
+        ReportFailure(failure.what(), nullptr);
+        return nullptr;
+    }
+    return runtime;
+}
+
+void SdlRuntime::OpenWindow(const FormDesign& design)
+{
+    m_glyphs = std::make_unique<TtfGlyphSource>(FindFontFile(kWindowFontFamily));
+    m_window.reset(SDL_CreateWindow(design.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, design.ClientWidth, design.ClientHeight, SDL_WINDOW_HIDDEN));
+    if (!m_window)
+        throw SdlError("Couldn't open the window");
+    m_surface = std::make_unique<WindowSurface>(*m_window, *m_glyphs, design);
+    // A view of the off-screen image in SDL's terms, so that showing it is one blit.
+    const PixelBuffer& image = m_surface->Image();
+    m_imageView.reset(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(image.Data()), image.Width(), image.Height(), 32, image.Width() * 4, SDL_PIXELFORMAT_XRGB8888));
+    if (!m_imageView)
+        throw SdlError("Couldn't prepare the window's image");
+}
+
+int SdlRuntime::Run(FormEvents& form)
+{
+    try {
+        try {
+            form.Form_Load();
+        } catch (const RuntimeFailure& failure) {
+            ReportFailure(failure.what(), m_window.get());
+            return kStartupFailureStatus;
+        }
+        Present(Redraw::Always);
+        for (;;) {
+            DispatchPendingEvents(form);
+            if (m_closeRequested)
+                return 0;
+            if (m_timers.DispatchDue()) {
+                Present(Redraw::IfChanged);
+                continue;
+            }
+            WaitForEventOrTick();
+        }
+    } catch (const ProgramEnded&) {
+        return 0;
+    } catch (const std::exception& failure) {
+        // The handlers check every failure that ordinary running reaches; anything else is a
+        // fault of the platform (a font that stops loading, the display going away).
+        ReportFailure(failure.what(), m_window.get());
+        return kStartupFailureStatus;
+    }
+}
+
+void SdlRuntime::DispatchPendingEvents(FormEvents& form)
+{
+    SDL_Event event;
+    while (!m_closeRequested && SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_KEYDOWN:
+            form.Form_KeyDown(KeyCodeOf(event.key.keysym.sym), ShiftStateOf(event.key.keysym.mod));
+            break;
+        case SDL_QUIT:
+            m_closeRequested = true;
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+                m_closeRequested = true;
+            else if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
+                Present(Redraw::Always);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void SdlRuntime::WaitForEventOrTick()
+{
+    const auto due = m_timers.NextDue();
+    if (!due) {
+        SDL_WaitEvent(nullptr);
+        return;
+    }
+    const Microseconds wait = *due - m_clock.Now();
+    if (wait > 0)
+        SDL_WaitEventTimeout(nullptr, static_cast<int>((wait + 999) / 1000));
+}
+
+void SdlRuntime::Present(Redraw redraw)
+{
+    if (!m_surface->TakeChanged() && redraw == Redraw::IfChanged)
+        return;
+    SDL_Surface* target = SDL_GetWindowSurface(m_window.get());
+    if (!target)
+        throw SdlError("Couldn't reach the window's pixels");
+    if (SDL_BlitSurface(m_imageView.get(), nullptr, target, nullptr) != 0 || SDL_UpdateWindowSurface(m_window.get()) != 0)
+        throw SdlError("Couldn't show the window's image");
+}
+
+}

@@ -1,0 +1,68 @@
+// The runtime on SDL: the program's window with its raster surface, the event loop that delivers
+// keys and timer ticks, and the error report.
+#pragma once
+
+#include "platform/raster_surface.h"
+#include "platform/runtime.h"
+#include "platform/sdl/sdl_handles.h"
+#include "platform/sdl/ttf_glyph_source.h"
+
+#include <memory>
+#include <string>
+
+namespace tavrel::sdl {
+
+inline constexpr int kStartupFailureStatus = 1;
+
+// Shows a failure to the user: "tavrel: <message>" on stderr, and a message box where a display
+// is open. Returns when the box is closed.
+void ReportFailure(const std::string& message, SDL_Window* parent);
+
+class VideoLibrary {
+public:
+    VideoLibrary();
+    ~VideoLibrary();
+    VideoLibrary(const VideoLibrary&) = delete;
+    VideoLibrary& operator=(const VideoLibrary&) = delete;
+};
+
+class SdlRuntime final : public Runtime {
+public:
+    // Opens the display and the window font and makes the window, hidden until Show. A failure is
+    // reported to the user, and nothing is returned.
+    static std::unique_ptr<SdlRuntime> Start(const FormDesign& design);
+    ~SdlRuntime() override;
+
+    Surface& Form() override;
+    RandomGenerator& Random() override { return m_random; }
+    TickScheduler& Timers() override { return m_timers; }
+
+    // Loads the window and runs its events until the program ends; returns the exit status.
+    int Run(FormEvents& form);
+
+private:
+    class WindowSurface;
+    enum class Redraw { IfChanged, Always };
+
+    SdlRuntime() = default;
+    void OpenWindow(const FormDesign& design);
+
+    void DispatchPendingEvents(FormEvents& form);
+    void WaitForEventOrTick();
+    void Present(Redraw redraw);
+
+    // Started first and released last, so that the error report can still show a message box
+    // when the font or the window fails.
+    VideoLibrary m_video;
+    TtfLibrary m_ttf;
+    std::unique_ptr<TtfGlyphSource> m_glyphs;
+    WindowHandle m_window;
+    std::unique_ptr<WindowSurface> m_surface;
+    SurfaceHandle m_imageView;
+    RandomGenerator m_random;
+    SteadyClock m_clock;
+    TickScheduler m_timers { m_clock };
+    bool m_closeRequested = false;
+};
+
+}

@@ -1,0 +1,107 @@
+// Rendering the code page's glyphs once per size, as coverage trimmed to the ink.
+#include "platform/sdl/ttf_glyph_source.h"
+
+#include "platform/characters.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tavrel::sdl {
+
+namespace {
+
+constexpr unsigned kDotsPerInch = 96;
+
+// SDL_ttf's blended text is ARGB8888 in white: the alpha channel is the coverage.
+std::uint8_t CoverageAt(const SDL_Surface& text, int x, int y)
+{
+    const auto* row = static_cast<const std::uint8_t*>(text.pixels) + static_cast<std::ptrdiff_t>(y) * text.pitch;
+    return static_cast<std::uint8_t>(reinterpret_cast<const std::uint32_t*>(row)[x] >> 24);
+}
+
+void AddGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, TTF_Font& font, std::uint8_t code)
+{
+    const char32_t point = CodePointOf(code);
+    if (point == 0 || IsUnassignedCode(code) || !TTF_GlyphIsProvided32(&font, point))
+        return;
+    const std::string utf8 = ToUtf8(std::string(1, static_cast<char>(code)));
+    int width = 0;
+    int height = 0;
+    // A character without width (the soft hyphen) has nothing to render.
+    if (TTF_SizeUTF8(&font, utf8.c_str(), &width, &height) != 0 || width == 0)
+        return;
+    SurfaceHandle text(TTF_RenderUTF8_Blended(&font, utf8.c_str(), SDL_Color { 255, 255, 255, 255 }));
+    if (!text)
+        throw SdlError("Couldn't render a glyph of the window font");
+    SurfaceHandle argb(SDL_ConvertSurfaceFormat(text.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!argb)
+        throw SdlError("Couldn't convert a glyph of the window font");
+    glyph.Advance = argb->w;
+    int left = argb->w, top = argb->h, right = -1, bottom = -1;
+    for (int y = 0; y < argb->h; ++y) {
+        for (int x = 0; x < argb->w; ++x) {
+            if (CoverageAt(*argb, x, y) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    if (right < 0)
+        return;
+    glyph.Left = left;
+    glyph.Top = top;
+    glyph.Width = right - left + 1;
+    glyph.Height = bottom - top + 1;
+    glyph.Offset = atlas.Coverage.size();
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x)
+            atlas.Coverage.push_back(CoverageAt(*argb, x, y));
+    }
+}
+
+}
+
+TtfGlyphSource::TtfGlyphSource(std::string fontFile)
+    : m_fontFile(std::move(fontFile))
+{
+    FontAt(static_cast<int>(std::lround(kWindowFontSize)));
+}
+
+TTF_Font& TtfGlyphSource::FontAt(int points)
+{
+    auto found = m_fonts.find(points);
+    if (found == m_fonts.end()) {
+        FontHandle font(TTF_OpenFontDPI(m_fontFile.c_str(), points, kDotsPerInch, kDotsPerInch));
+        if (!font)
+            throw SdlError("Couldn't open the window font " + std::string(kWindowFontFamily) + " (" + m_fontFile + ")");
+        found = m_fonts.emplace(points, std::move(font)).first;
+    }
+    return *found->second;
+}
+
+const GlyphAtlas& TtfGlyphSource::AtlasAt(int points)
+{
+    const auto found = m_atlases.find(points);
+    if (found != m_atlases.end())
+        return found->second;
+    TTF_Font& font = FontAt(points);
+    GlyphAtlas atlas;
+    atlas.LineHeight = TTF_FontHeight(&font);
+    for (int code = 0; code < 256; ++code)
+        AddGlyph(atlas, atlas.Glyphs[static_cast<std::size_t>(code)], font, static_cast<std::uint8_t>(code));
+    atlas.Coverage.shrink_to_fit();
+    return m_atlases.emplace(points, std::move(atlas)).first->second;
+}
+
+float TtfGlyphSource::TextWidth(std::string_view text, int points)
+{
+    int width = 0;
+    int height = 0;
+    if (TTF_SizeUTF8(&FontAt(points), ToUtf8(text).c_str(), &width, &height) != 0)
+        throw SdlError("Couldn't measure text in the window font");
+    return static_cast<float>(width);
+}
+
+}

@@ -1,0 +1,61 @@
+# Helpers for end-to-end tests: a private Xvfb display with a window manager, the real program
+# started on it, and bounded polling instead of fixed sleeps. Sourced by the test scripts.
+
+set -u
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Polls a command every 50 ms until it succeeds or the seconds run out.
+wait_until() {
+    local seconds=$1; shift
+    local deadline=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.05
+    done
+}
+
+start_display() {
+    local fifo
+    fifo=$(mktemp -u) && mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    read -r -t 10 display_number <"$fifo" || fail "Xvfb did not start"
+    rm -f "$fifo"
+    export DISPLAY=":$display_number"
+    openbox >/dev/null 2>&1 &
+    WM_PID=$!
+    wait_until 10 wmctrl -m || fail "the window manager did not start"
+}
+
+stop_display() {
+    [ -n "${PROGRAM_PID:-}" ] && kill "$PROGRAM_PID" 2>/dev/null
+    [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    wait 2>/dev/null
+}
+trap stop_display EXIT
+
+# Starts the program and waits for its window, leaving its id in WINDOW.
+start_program() {
+    "$1" 2>"$WORK_DIR/stderr.txt" &
+    PROGRAM_PID=$!
+    wait_until 10 xdotool search --onlyvisible --name '^Form1$' || fail "no visible window named Form1 appeared"
+    WINDOW=$(xdotool search --onlyvisible --name '^Form1$' | head -1)
+    wait_until 5 xdotool windowactivate --sync "$WINDOW"
+}
+
+program_running() { kill -0 "$PROGRAM_PID" 2>/dev/null; }
+program_ended() { ! program_running; }
+
+# Waits for the program to end within the seconds given and checks its exit status.
+expect_exit() {
+    local seconds=$1 status=$2
+    wait_until "$seconds" program_ended || fail "the program was still running after ${seconds}s"
+    wait "$PROGRAM_PID"
+    local actual=$?
+    PROGRAM_PID=
+    [ "$actual" -eq "$status" ] || fail "exit status $actual, expected $status"
+}
+
+WORK_DIR=$(mktemp -d)

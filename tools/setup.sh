@@ -1,0 +1,31 @@
+# Installs what the build needs from Debian's packages, then configures and builds in build/.
+# Sourced by run.sh and test.sh; PACKAGES names what the caller needs.
+
+set -euo pipefail
+
+PROJECT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev fonts-dejavu-core"
+TEST_PACKAGES="libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick wmctrl openbox"
+
+install_packages() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Some packages are missing. Install them with:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# configure_and_build DIR [cmake options...]
+configure_and_build() {
+    local dir=$1; shift
+    cmake -S "$PROJECT_DIR" -B "$PROJECT_DIR/$dir" "$@" >/dev/null
+    cmake --build "$PROJECT_DIR/$dir" -j "$(nproc)"
+}

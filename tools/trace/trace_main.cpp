@@ -1,0 +1,120 @@
+// tavrel-trace: runs the program's start-up, rain steps and a frame without a window, and prints
+// the rain field (and the frame's prints) as one JSON object.
+#include "app/window.h"
+#include "platform/headless/fixed_metrics_surface.h"
+#include "platform/headless/headless_runtime.h"
+#include "platform/headless/recording_surface.h"
+#include "platform/raster_surface.h"
+#include "platform/sdl/font_file.h"
+#include "platform/sdl/png_file.h"
+#include "platform/sdl/ttf_glyph_source.h"
+#include "tools/trace/trace_options.h"
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+using namespace tavrel;
+
+constexpr int kBadUsageStatus = 2;
+constexpr int kFailureStatus = 1;
+
+template<typename Array>
+void WriteColumnValues(std::ostream& out, const Array& array, std::int16_t lastColumn)
+{
+    out << '[';
+    for (int column = 0; column <= lastColumn; ++column)
+        out << (column ? "," : "") << array(column);
+    out << ']';
+}
+
+void WriteField(std::ostream& out, const RainField& field)
+{
+    out << "{\"cell_width\":" << field.CellWidth << ",\"cell_height\":" << field.CellHeight
+        << ",\"max_column\":" << field.MaxColumn << ",\"max_row\":" << field.MaxRow << ",\"drop_row\":";
+    WriteColumnValues(out, field.DropRow, field.MaxColumn);
+    out << ",\"glyph_size\":";
+    WriteColumnValues(out, field.GlyphSize, field.MaxColumn);
+    out << ",\"brightness\":[";
+    for (int column = 0; column <= field.MaxColumn; ++column) {
+        out << (column ? ",[" : "[");
+        for (int row = 0; row <= field.MaxRow; ++row)
+            out << (row ? "," : "") << int { field.Brightness(column, row) };
+        out << ']';
+    }
+    out << ']';
+}
+
+void WritePrints(std::ostream& out, const std::vector<PrintRecord>& prints)
+{
+    out << ",\"frame\":[";
+    for (std::size_t index = 0; index < prints.size(); ++index) {
+        const PrintRecord& print = prints[index];
+        out << (index ? ",[" : "[") << print.X << ',' << print.Y << ',' << int { print.ForeColor.Red } << ','
+            << int { print.ForeColor.Green } << ',' << int { print.ForeColor.Blue } << ',' << print.FontSize << ','
+            << int { static_cast<unsigned char>(print.Text.at(0)) } << ']';
+    }
+    out << ']';
+}
+
+int RunTrace(const trace::TraceOptions& options)
+{
+    // With --png the surface draws with the window font, which also measures the cell.
+    std::unique_ptr<sdl::TtfLibrary> ttf;
+    std::unique_ptr<sdl::TtfGlyphSource> glyphs;
+    std::unique_ptr<Surface> drawing;
+    if (options.PngFile) {
+        ttf = std::make_unique<sdl::TtfLibrary>();
+        glyphs = std::make_unique<sdl::TtfGlyphSource>(sdl::FindFontFile(sdl::kWindowFontFamily));
+        drawing = std::make_unique<RasterSurface>(*glyphs, static_cast<int>(options.ClientWidth), static_cast<int>(options.ClientHeight), Tavrel::kDesign.BackColor, sdl::kWindowFontSize);
+    } else {
+        drawing = std::make_unique<FixedMetricsSurface>(options.ClientWidth, options.ClientHeight, *options.CellWidth, *options.CellHeight);
+    }
+    RecordingSurface surface(*drawing, sdl::kWindowFontSize);
+    HeadlessRuntime runtime(surface);
+    Tavrel window(runtime);
+    try {
+        window.Form_Load();
+    } catch (const RuntimeFailure& failure) {
+        std::fprintf(stderr, "tavrel-trace: %s\n", failure.what());
+        return kFailureStatus;
+    }
+    if (options.State)
+        runtime.Random().SetState(*options.State);
+    for (long step = 0; step < options.Steps; ++step)
+        window.Timer2_Timer();
+    const bool drawFrame = options.Frame || options.PngFile;
+    if (drawFrame)
+        window.Timer1_Timer();
+
+    std::ostringstream json;
+    WriteField(json, window.Field());
+    if (options.Frame)
+        WritePrints(json, surface.Prints());
+    json << "}\n";
+    if (options.PngFile)
+        sdl::SavePng(static_cast<RasterSurface&>(*drawing).Image(), *options.PngFile);
+    std::fputs(json.str().c_str(), stdout);
+    return 0;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    tavrel::trace::TraceOptions options;
+    try {
+        options = tavrel::trace::ParseTraceOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument& error) {
+        std::fprintf(stderr, "tavrel-trace: %s\n%s", error.what(), tavrel::trace::kUsage);
+        return kBadUsageStatus;
+    }
+    try {
+        return RunTrace(options);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "tavrel-trace: %s\n", failure.what());
+        return kFailureStatus;
+    }
+}
