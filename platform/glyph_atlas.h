@@ -4,13 +4,12 @@
 
 #include <array>
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 namespace tavrel {
 
 // A glyph trimmed to its ink: Left and Top place the ink within the text box whose top-left
-// corner is the drawing position; Advance is the width of that box.
+// corner is the drawing position; Advance is the width of that box, by which text moves on.
 struct GlyphBitmap {
     int Left = 0;
     int Top = 0;
@@ -26,16 +25,13 @@ struct GlyphAtlas {
     int LineHeight = 0;
 };
 
-// Where a surface gets its glyphs and measurements from: a font engine, or a stand-in in tests.
+// Where a surface gets its glyphs from: a font engine, or a stand-in in tests.
 class GlyphSource {
 public:
     virtual ~GlyphSource() = default;
 
     // The atlas for a whole number of points, made on first use and kept.
     virtual const GlyphAtlas& AtlasAt(int points) = 0;
-
-    // Width of code-page text, kerning included, at a size.
-    virtual float TextWidth(std::string_view text, int points) = 0;
 };
 
 }

@@ -20,13 +20,6 @@ Integer ConvertChecked(double value)
     return static_cast<Integer>(rounded);
 }
 
-std::optional<std::int16_t> Narrow16(std::int32_t wide)
-{
-    if (wide < std::numeric_limits<std::int16_t>::min() || wide > std::numeric_limits<std::int16_t>::max())
-        return std::nullopt;
-    return static_cast<std::int16_t>(wide);
-}
-
 std::int16_t OrOverflow(std::optional<std::int16_t> result)
 {
     if (!result)
@@ -63,21 +56,6 @@ double Divide(float dividend, float divisor)
 double ProductInDouble(float random, float factor)
 {
     return static_cast<double>(random) * static_cast<double>(factor);
-}
-
-std::optional<std::int16_t> TryAdd16(std::int16_t left, std::int16_t right)
-{
-    return Narrow16(std::int32_t { left } + right);
-}
-
-std::optional<std::int16_t> TrySubtract16(std::int16_t left, std::int16_t right)
-{
-    return Narrow16(std::int32_t { left } - right);
-}
-
-std::optional<std::int16_t> TryMultiply16(std::int16_t left, std::int16_t right)
-{
-    return Narrow16(std::int32_t { left } * right);
 }
 
 std::int16_t Add16(std::int16_t left, std::int16_t right) { return OrOverflow(TryAdd16(left, right)); }

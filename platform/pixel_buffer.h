@@ -6,7 +6,7 @@
 #include "platform/glyph_atlas.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace tavrel {
 
@@ -26,9 +26,12 @@ public:
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }
-    std::uint32_t* Data() { return m_pixels.data(); }
-    const std::uint32_t* Data() const { return m_pixels.data(); }
+    std::uint32_t* Data() { return m_pixels.get(); }
+    const std::uint32_t* Data() const { return m_pixels.get(); }
     Colour At(int x, int y) const { return UnpackPixel(m_pixels[Index(x, y)]); }
+
+    PixelBuffer(const PixelBuffer&) = delete;
+    PixelBuffer& operator=(const PixelBuffer&) = delete;
 
     void Fill(Colour colour);
 
@@ -40,9 +43,15 @@ public:
 private:
     std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x); }
 
+    struct FreeDeleter {
+        void operator()(std::uint32_t* pixels) const;
+    };
+
+    std::size_t PixelCount() const { return static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height); }
+
     int m_width;
     int m_height;
-    std::vector<std::uint32_t> m_pixels;
+    std::unique_ptr<std::uint32_t[], FreeDeleter> m_pixels;
 };
 
 }

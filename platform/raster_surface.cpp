@@ -28,7 +28,15 @@ bool RasterSurface::TakeChanged()
     return changed;
 }
 
-float RasterSurface::TextWidth(std::string_view text) { return m_glyphs.TextWidth(text, m_points); }
+float RasterSurface::TextWidth(std::string_view text)
+{
+    // Measured by the same advances Print moves by, so measured text and printed text agree.
+    const GlyphAtlas& atlas = CurrentAtlas();
+    int width = 0;
+    for (const char character : text)
+        width += atlas.Glyphs[static_cast<unsigned char>(character)].Advance;
+    return static_cast<float>(width);
+}
 
 float RasterSurface::TextHeight(std::string_view) { return static_cast<float>(CurrentAtlas().LineHeight); }
 

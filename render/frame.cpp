@@ -4,11 +4,29 @@
 #include "platform/characters.h"
 #include "platform/numeric.h"
 
+#include <array>
+
 namespace tavrel {
+
+namespace {
+
+Colour ComputeTrailColour(std::uint8_t brightness)
+{
+    return MakeColour(0, ToInt16(brightness / kBrightnessDivisor), 0);
+}
+
+}
 
 Colour TrailColour(std::uint8_t brightness)
 {
-    return MakeColour(0, ToInt16(brightness / kBrightnessDivisor), 0);
+    // Every cell of every frame needs one; a byte has only 256 of them.
+    static const auto kColours = [] {
+        std::array<Colour, 256> colours;
+        for (int value = 0; value < 256; ++value)
+            colours[static_cast<std::size_t>(value)] = ComputeTrailColour(static_cast<std::uint8_t>(value));
+        return colours;
+    }();
+    return kColours[brightness];
 }
 
 void DrawFrame(const RainField& field, Surface& surface, RandomGenerator& random)

@@ -9,5 +9,5 @@ configure_and_build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTAVREL_SANITIZE=ON
 ctest --test-dir "$PROJECT_DIR/build-sanitize" --output-on-failure -LE e2e -j "$(nproc)"
 
 echo "== Release build: every test"
-configure_and_build build -DTAVREL_WARNINGS_AS_ERRORS=ON
+configure_and_build build -DTAVREL_WARNINGS_AS_ERRORS=ON -DTAVREL_BUILD_TESTS=ON -DTAVREL_BUILD_BENCHMARKS=ON
 ctest --test-dir "$PROJECT_DIR/build" --output-on-failure

@@ -24,6 +24,10 @@ void AddGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, TTF_Font& font, std::uint8_
     const char32_t point = CodePointOf(code);
     if (point == 0 || IsUnassignedCode(code) || !TTF_GlyphIsProvided32(&font, point))
         return;
+    int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
+    if (TTF_GlyphMetrics32(&font, point, &minX, &maxX, &minY, &maxY, &advance) != 0)
+        throw SdlError("Couldn't measure a glyph of the window font");
+    glyph.Advance = advance;
     const std::string utf8 = ToUtf8(std::string(1, static_cast<char>(code)));
     int width = 0;
     int height = 0;
@@ -36,7 +40,6 @@ void AddGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, TTF_Font& font, std::uint8_
     SurfaceHandle argb(SDL_ConvertSurfaceFormat(text.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     if (!argb)
         throw SdlError("Couldn't convert a glyph of the window font");
-    glyph.Advance = argb->w;
     int left = argb->w, top = argb->h, right = -1, bottom = -1;
     for (int y = 0; y < argb->h; ++y) {
         for (int x = 0; x < argb->w; ++x) {
@@ -76,6 +79,9 @@ TTF_Font& TtfGlyphSource::FontAt(int points)
         FontHandle font(TTF_OpenFontDPI(m_fontFile.c_str(), points, kDotsPerInch, kDotsPerInch));
         if (!font)
             throw SdlError("Couldn't open the window font " + std::string(kWindowFontFamily) + " (" + m_fontFile + ")");
+        // Light hinting keeps the glyphs' own advances (the "X" of the 8-point font is 7 pixels,
+        // not the 8 that full hinting widens it to), so the grid is as dense as the font is.
+        TTF_SetFontHinting(font.get(), TTF_HINTING_LIGHT);
         found = m_fonts.emplace(points, std::move(font)).first;
     }
     return *found->second;
@@ -93,15 +99,6 @@ const GlyphAtlas& TtfGlyphSource::AtlasAt(int points)
         AddGlyph(atlas, atlas.Glyphs[static_cast<std::size_t>(code)], font, static_cast<std::uint8_t>(code));
     atlas.Coverage.shrink_to_fit();
     return m_atlases.emplace(points, std::move(atlas)).first->second;
-}
-
-float TtfGlyphSource::TextWidth(std::string_view text, int points)
-{
-    int width = 0;
-    int height = 0;
-    if (TTF_SizeUTF8(&FontAt(points), ToUtf8(text).c_str(), &width, &height) != 0)
-        throw SdlError("Couldn't measure text in the window font");
-    return static_cast<float>(width);
 }
 
 }

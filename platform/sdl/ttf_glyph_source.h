@@ -20,7 +20,6 @@ public:
     explicit TtfGlyphSource(std::string fontFile);
 
     const GlyphAtlas& AtlasAt(int points) override;
-    float TextWidth(std::string_view text, int points) override;
 
 private:
     TTF_Font& FontAt(int points);

@@ -1,0 +1,62 @@
+// One frame of a full field, off screen: through the window's raster surface with its glyph
+// atlases, and through a plain surface that renders every Print with the font engine.
+#include "bench/bench_field.h"
+#include "bench/plain_ttf_surface.h"
+#include "platform/raster_surface.h"
+#include "platform/sdl/font_file.h"
+#include "platform/sdl/ttf_glyph_source.h"
+#include "render/frame.h"
+
+#include <benchmark/benchmark.h>
+
+namespace tavrel::bench {
+namespace {
+
+struct FontEngine {
+    sdl::TtfLibrary library;
+    std::string file = sdl::FindFontFile(sdl::kWindowFontFamily);
+    sdl::TtfGlyphSource glyphs { file };
+};
+
+FontEngine& SharedFontEngine()
+{
+    static FontEngine engine;
+    return engine;
+}
+
+void DrawFrames(benchmark::State& state, Surface& surface, int width, int height)
+{
+    RandomGenerator random;
+    const RainField field = FullField(width, height, random);
+    DrawFrame(field, surface, random); // makes the atlases of the sizes in use
+    std::int64_t lit = 0;
+    for (int column = 0; column <= field.MaxColumn; ++column) {
+        for (const std::uint8_t value : field.Brightness.Column(column))
+            lit += value >= kLitThreshold;
+    }
+    for (auto _ : state)
+        DrawFrame(field, surface, random);
+    state.counters["cells"] = static_cast<double>((field.MaxColumn + 1) * (field.MaxRow + 1));
+    state.counters["lit"] = static_cast<double>(lit);
+}
+
+void BM_FrameRasterSurface(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    RasterSurface surface(SharedFontEngine().glyphs, width, height, MakeColour(0, 0, 0), sdl::kWindowFontSize);
+    DrawFrames(state, surface, width, height);
+}
+BENCHMARK(BM_FrameRasterSurface)->Args({ 545, 336 })->Args({ 1920, 1080 })->Args({ 3840, 2160 })->Unit(benchmark::kMillisecond);
+
+void BM_FramePlainTtfSurface(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    PlainTtfSurface surface(SharedFontEngine().file, width, height);
+    DrawFrames(state, surface, width, height);
+}
+BENCHMARK(BM_FramePlainTtfSurface)->Args({ 545, 336 })->Args({ 1920, 1080 })->Unit(benchmark::kMillisecond);
+
+}
+}

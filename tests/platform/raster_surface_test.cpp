@@ -1,0 +1,134 @@
+#include "platform/raster_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace tavrel {
+namespace {
+
+// Every character is a solid box of `points` x `points` pixels, one pixel in from the drawing
+// position, with an advance of points + 2; code 1 is a single pixel of coverage 128.
+class BoxGlyphs final : public GlyphSource {
+public:
+    const GlyphAtlas& AtlasAt(int points) override
+    {
+        ++requests;
+        auto& atlas = atlases[points];
+        if (atlas.Coverage.empty()) {
+            atlas.LineHeight = points + 3;
+            atlas.Coverage.assign(static_cast<std::size_t>(points * points), 255);
+            atlas.Coverage.push_back(128);
+            for (auto& glyph : atlas.Glyphs)
+                glyph = GlyphBitmap { 1, 1, points, points, points + 2, 0 };
+            atlas.Glyphs[1] = GlyphBitmap { 0, 0, 1, 1, 1, static_cast<std::size_t>(points * points) };
+        }
+        return atlas;
+    }
+
+    std::map<int, GlyphAtlas> atlases;
+    int requests = 0;
+};
+
+struct Raster : testing::Test {
+    BoxGlyphs glyphs;
+    RasterSurface surface { glyphs, 40, 30, MakeColour(0, 0, 0), 8 };
+};
+
+TEST_F(Raster, MeasuresInTheWindowFontAndReportsItsSize)
+{
+    EXPECT_EQ(surface.ScaleWidth(), 40.0f);
+    EXPECT_EQ(surface.ScaleHeight(), 30.0f);
+    EXPECT_EQ(surface.TextWidth("X"), 10.0f);
+    EXPECT_EQ(surface.TextWidth("XX\x01"), 21.0f);
+    EXPECT_EQ(surface.TextHeight("X"), 11.0f);
+}
+
+TEST_F(Raster, PrintsAtTheDrawingPositionInTheForeColourAndCurrentSize)
+{
+    surface.SetFontSize(3);
+    surface.SetCurrentX(10);
+    surface.SetCurrentY(5);
+    surface.SetForeColor(MakeColour(100, 255, 100));
+    surface.Print("A");
+    const PixelBuffer& image = surface.Image();
+    EXPECT_EQ(image.At(11, 6), MakeColour(100, 255, 100));
+    EXPECT_EQ(image.At(13, 8), MakeColour(100, 255, 100));
+    EXPECT_EQ(image.At(10, 5), MakeColour(0, 0, 0));
+    EXPECT_EQ(image.At(14, 9), MakeColour(0, 0, 0));
+    EXPECT_EQ(surface.CurrentX(), 10.0f); // Print leaves the position where it was
+}
+
+TEST_F(Raster, LaterGlyphsLieOnTopAndClsClearsEverything)
+{
+    surface.SetFontSize(4);
+    surface.SetForeColor(MakeColour(0, 100, 0));
+    surface.Print("A");
+    surface.SetCurrentX(2);
+    surface.SetForeColor(MakeColour(0, 200, 0));
+    surface.Print("A");
+    EXPECT_EQ(surface.Image().At(1, 1), MakeColour(0, 100, 0));
+    EXPECT_EQ(surface.Image().At(3, 1), MakeColour(0, 200, 0));
+    surface.Cls();
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(surface.Image().At(x, y), MakeColour(0, 0, 0));
+    }
+}
+
+TEST_F(Raster, GlyphsAreCutAtTheEdgesOfTheImage)
+{
+    surface.SetFontSize(20);
+    surface.SetForeColor(MakeColour(0, 255, 0));
+    for (const auto& [x, y] : std::vector<std::pair<float, float>> { { 30, 25 }, { -15, -15 }, { 100, 100 }, { -100, 5 } }) {
+        surface.SetCurrentX(x);
+        surface.SetCurrentY(y);
+        surface.Print("A");
+    }
+    EXPECT_EQ(surface.Image().At(39, 29), MakeColour(0, 255, 0));
+    EXPECT_EQ(surface.Image().At(0, 0), MakeColour(0, 255, 0));
+    EXPECT_EQ(surface.Image().At(20, 10), MakeColour(0, 0, 0));
+}
+
+TEST_F(Raster, ARefusedSizeKeepsTheSizeInForce)
+{
+    surface.SetFontSize(5);
+    surface.SetFontSize(0);
+    surface.SetFontSize(-3);
+    surface.SetFontSize(100000);
+    surface.SetForeColor(MakeColour(0, 255, 0));
+    surface.Print("A");
+    EXPECT_EQ(surface.Image().At(5, 5), MakeColour(0, 255, 0));
+    EXPECT_EQ(surface.Image().At(6, 6), MakeColour(0, 0, 0));
+    EXPECT_EQ(surface.TextHeight("A"), 8.0f);
+    // Setting a size again, or a refused one, asks for no new atlas.
+    surface.SetFontSize(5);
+    surface.Print("A");
+    EXPECT_EQ(glyphs.requests, 1);
+}
+
+TEST(PixelBlend, PartialCoverageMixesExactlyWithWhatLiesBelow)
+{
+    BoxGlyphs glyphs;
+    const GlyphAtlas& base = glyphs.AtlasAt(1);
+    GlyphAtlas atlas = base;
+    atlas.Glyphs[1] = GlyphBitmap { 0, 0, 1, 1, 1, 0 };
+    for (const Colour below : { MakeColour(0, 0, 0), MakeColour(255, 255, 255), MakeColour(12, 200, 77) }) {
+        for (const Colour ink : { MakeColour(100, 255, 100), MakeColour(0, 37, 0), MakeColour(255, 0, 255) }) {
+            for (int coverage = 0; coverage < 256; ++coverage) {
+                atlas.Coverage[0] = static_cast<std::uint8_t>(coverage);
+                PixelBuffer image(1, 1);
+                image.Fill(below);
+                image.BlendGlyph(atlas, atlas.Glyphs[1], 0, 0, ink);
+                const auto expected = [&](int source, int under) { return (source * coverage + under * (255 - coverage) + 127) / 255; };
+                const Colour actual = image.At(0, 0);
+                ASSERT_EQ(actual.Red, expected(ink.Red, below.Red)) << coverage;
+                ASSERT_EQ(actual.Green, expected(ink.Green, below.Green)) << coverage;
+                ASSERT_EQ(actual.Blue, expected(ink.Blue, below.Blue)) << coverage;
+            }
+        }
+    }
+}
+
+}
+}

@@ -1,0 +1,109 @@
+#include "platform/characters.h"
+#include "platform/raster_surface.h"
+#include "platform/sdl/font_file.h"
+#include "platform/sdl/ttf_glyph_source.h"
+#include "rain/step.h"
+#include "render/frame.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrel {
+namespace {
+
+constexpr Colour kBlack = MakeColour(0, 0, 0);
+
+struct FontRender : testing::Test {
+    sdl::TtfLibrary library;
+    sdl::TtfGlyphSource glyphs { sdl::FindFontFile(sdl::kWindowFontFamily) };
+    RasterSurface surface { glyphs, 545, 336, kBlack, sdl::kWindowFontSize };
+    RainField field;
+    RandomGenerator random;
+
+    void StartField()
+    {
+        field.CellWidth = static_cast<std::int16_t>(surface.TextWidth("X"));
+        field.CellHeight = static_cast<std::int16_t>(surface.TextHeight("X"));
+        field.MaxColumn = LastCellIndex(545, field.CellWidth);
+        field.MaxRow = LastCellIndex(336, field.CellHeight);
+        CreateField(field);
+    }
+};
+
+TEST_F(FontRender, TheWindowFontMeasuresTheCellAsSevenByThirteen)
+{
+    EXPECT_EQ(surface.TextWidth("X"), 7.0f);
+    EXPECT_EQ(surface.TextHeight("X"), 13.0f);
+}
+
+TEST_F(FontRender, HeadsArePaleGreenTrailsGreenAndTheRestBlack)
+{
+    StartField();
+    FillField(field, random);
+    random.SetState(12345);
+    for (int step = 0; step < 100; ++step)
+        StepRain(field, random);
+    DrawFrame(field, surface, random);
+
+    // A head's glyph at 20 points reaches at most 4 cells right of its corner and 2 rows down.
+    const auto nearHead = [&](int x, int y) {
+        for (int column = x / 7 - 4; column <= x / 7; ++column) {
+            for (int row = y / 13 - 2; row <= y / 13; ++row) {
+                if (column >= 0 && row >= 0 && column <= field.MaxColumn && row <= field.MaxRow && field.Brightness(column, row) == 255)
+                    return true;
+            }
+        }
+        return false;
+    };
+    int headPixels = 0;
+    int greenPixels = 0;
+    for (int y = 0; y < 336; ++y) {
+        for (int x = 0; x < 545; ++x) {
+            const Colour pixel = surface.Image().At(x, y);
+            // Greens have no red or blue; a mix of the head colour with green or black has equal
+            // red and blue of at most 100.
+            ASSERT_EQ(pixel.Red, pixel.Blue) << x << "," << y;
+            ASSERT_LE(pixel.Red, 100) << x << "," << y;
+            if (pixel.Red > 0) {
+                ASSERT_TRUE(nearHead(x, y)) << "head colour away from any head at " << x << "," << y;
+            }
+            headPixels += pixel == kHeadColour;
+            greenPixels += pixel.Red == 0 && pixel.Green > 0;
+        }
+    }
+    EXPECT_GT(headPixels, 100);
+    EXPECT_GT(greenPixels, 10000);
+}
+
+TEST_F(FontRender, DarkCellsStayBlackBeyondTheReachOfLitGlyphs)
+{
+    StartField();
+    for (int row = 5; row <= 10; ++row) {
+        field.Brightness(5, row) = static_cast<std::uint8_t>(255 - 8 * (10 - row));
+        field.GlyphSize(5) = 20;
+    }
+    DrawFrame(field, surface, random);
+    int lit = 0;
+    for (int y = 0; y < 336; ++y) {
+        for (int x = 0; x < 545; ++x) {
+            const bool inReach = x >= 5 * 7 && x < 5 * 7 + 30 && y >= 5 * 13 && y < 11 * 13 + 30;
+            const bool black = surface.Image().At(x, y) == kBlack;
+            if (!inReach) {
+                ASSERT_TRUE(black) << x << "," << y;
+            }
+            lit += !black;
+        }
+    }
+    EXPECT_GT(lit, 50);
+}
+
+TEST_F(FontRender, EveryCodeOfTheCodePageHasAGlyphExceptTheBlankOnes)
+{
+    const GlyphAtlas& atlas = glyphs.AtlasAt(20);
+    for (int code = 0; code < 256; ++code) {
+        const bool blank = code == 0 || code == 32 || code == 0xA0 || code == 0xAD || IsUnassignedCode(static_cast<std::uint8_t>(code));
+        EXPECT_EQ(atlas.Glyphs[static_cast<std::size_t>(code)].Width == 0, blank) << "code " << code;
+    }
+}
+
+}
+}
