@@ -37,6 +37,11 @@ void ReportFailure(const std::string& message, SDL_Window* parent)
 
 VideoLibrary::VideoLibrary()
 {
+    // The image is composed on the CPU, so the window needs only a place to copy it to. SDL would
+    // otherwise show it through an OpenGL texture, which without a GPU (under Xvfb) means a
+    // software rasteriser with threads of its own and a hundred megabytes of memory; the native
+    // framebuffer is one shared-memory copy to the X server.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         throw SdlError("Couldn't open the display");
 }
