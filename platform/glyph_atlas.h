@@ -25,6 +25,10 @@ struct GlyphAtlas {
     int LineHeight = 0;
 };
 
+// Adds one glyph from the coverage of its whole text box (width x height, row by row), keeping
+// only the rectangle that holds ink; a glyph without ink keeps no coverage at all.
+void AddTrimmedGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, const std::vector<std::uint8_t>& box, int width, int height);
+
 // Where a surface gets its glyphs from: a font engine, or a stand-in in tests.
 class GlyphSource {
 public:

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <new>
 
+#if defined(__linux__)
 #include <sys/mman.h>
+#endif
 
 namespace tavrel {
 
@@ -31,14 +33,18 @@ constexpr std::size_t kLargePage = std::size_t { 2 } << 20;
 
 std::uint32_t* AllocatePixels(std::size_t count)
 {
+#if defined(__linux__)
     const std::size_t bytes = (std::max<std::size_t>(count, 1) * sizeof(std::uint32_t) + kLargePage - 1) / kLargePage * kLargePage;
     void* memory = std::aligned_alloc(kLargePage, bytes);
+    if (memory) {
+        madvise(memory, bytes, MADV_HUGEPAGE);
+        std::memset(memory, 0, bytes);
+    }
+#else
+    void* memory = std::calloc(std::max<std::size_t>(count, 1), sizeof(std::uint32_t));
+#endif
     if (!memory)
         throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-    madvise(memory, bytes, MADV_HUGEPAGE);
-#endif
-    std::memset(memory, 0, bytes);
     return static_cast<std::uint32_t*>(memory);
 }
 

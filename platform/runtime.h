@@ -16,6 +16,9 @@
 
 namespace tavrel {
 
+// Exit status of a program that could not start; EndProgram and a close request give 0.
+inline constexpr int kStartupFailureStatus = 1;
+
 // The fixed properties of the program's one window.
 struct FormDesign {
     std::string Caption;

@@ -1,13 +1,20 @@
 #!/bin/bash
-# Sets up and builds everything, runs the unit tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then every test, the end-to-end ones under Xvfb included.
+# Sets up and builds everything (the Windows executables too), runs the unit tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then every test, the end-to-end ones under Xvfb
+# (and the Windows build under Wine) included.
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
-install_packages $BUILD_PACKAGES $TEST_PACKAGES
+install_packages $BUILD_PACKAGES $TEST_PACKAGES $WINDOWS_PACKAGES
 
 echo "== Sanitized build: unit tests"
 configure_and_build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTAVREL_SANITIZE=ON -DTAVREL_WARNINGS_AS_ERRORS=ON -DTAVREL_BUILD_BENCHMARKS=OFF
 ctest --test-dir "$PROJECT_DIR/build-sanitize" --output-on-failure -LE e2e -j "$(nproc)"
 
+echo "== Windows builds (MinGW-w64): i686 and x86_64"
+for arch in i686 x86_64; do
+    configure_and_build "build-windows-$arch" -DCMAKE_TOOLCHAIN_FILE="$PROJECT_DIR/cmake/mingw-$arch.cmake" -DTAVREL_WARNINGS_AS_ERRORS=ON
+done
+
 echo "== Release build: every test"
-configure_and_build build -DTAVREL_WARNINGS_AS_ERRORS=ON -DTAVREL_BUILD_TESTS=ON -DTAVREL_BUILD_BENCHMARKS=ON
+configure_and_build build -DTAVREL_WARNINGS_AS_ERRORS=ON -DTAVREL_BUILD_TESTS=ON -DTAVREL_BUILD_BENCHMARKS=ON \
+    -DTAVREL_WINDOWS_I686_BUILD="$PROJECT_DIR/build-windows-i686" -DTAVREL_WINDOWS_X86_64_BUILD="$PROJECT_DIR/build-windows-x86_64"
 ctest --test-dir "$PROJECT_DIR/build" --output-on-failure

@@ -12,8 +12,6 @@
 
 namespace tavrel::sdl {
 
-inline constexpr int kStartupFailureStatus = 1;
-
 // Shows a failure to the user: "tavrel: <message>" on stderr, and a message box where a display
 // is open. Returns when the box is closed.
 void ReportFailure(const std::string& message, SDL_Window* parent);

@@ -3,7 +3,6 @@
 
 #include "platform/characters.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace tavrel::sdl {
@@ -40,28 +39,13 @@ void AddGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, TTF_Font& font, std::uint8_
     SurfaceHandle argb(SDL_ConvertSurfaceFormat(text.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     if (!argb)
         throw SdlError("Couldn't convert a glyph of the window font");
-    int left = argb->w, top = argb->h, right = -1, bottom = -1;
+    std::vector<std::uint8_t> box;
+    box.reserve(static_cast<std::size_t>(argb->w) * static_cast<std::size_t>(argb->h));
     for (int y = 0; y < argb->h; ++y) {
-        for (int x = 0; x < argb->w; ++x) {
-            if (CoverageAt(*argb, x, y) != 0) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
+        for (int x = 0; x < argb->w; ++x)
+            box.push_back(CoverageAt(*argb, x, y));
     }
-    if (right < 0)
-        return;
-    glyph.Left = left;
-    glyph.Top = top;
-    glyph.Width = right - left + 1;
-    glyph.Height = bottom - top + 1;
-    glyph.Offset = atlas.Coverage.size();
-    for (int y = top; y <= bottom; ++y) {
-        for (int x = left; x <= right; ++x)
-            atlas.Coverage.push_back(CoverageAt(*argb, x, y));
-    }
+    AddTrimmedGlyph(atlas, glyph, box, argb->w, argb->h);
 }
 
 }

@@ -33,14 +33,16 @@ stop_display() {
     [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null
+    rm -rf "$WORK_DIR"
 }
 trap stop_display EXIT
 
-# Starts the program and waits for its window, leaving its id in WINDOW.
+# Starts the program (a command and its arguments) and waits for its window, leaving its id in
+# WINDOW. WINDOW_WAIT gives the seconds to wait, 10 unless set.
 start_program() {
-    "$1" 2>"$WORK_DIR/stderr.txt" &
+    "$@" 2>"$WORK_DIR/stderr.txt" &
     PROGRAM_PID=$!
-    wait_until 10 xdotool search --onlyvisible --name '^Form1$' || fail "no visible window named Form1 appeared"
+    wait_until "${WINDOW_WAIT:-10}" xdotool search --onlyvisible --name '^Form1$' || fail "no visible window named Form1 appeared"
     WINDOW=$(xdotool search --onlyvisible --name '^Form1$' | head -1)
     wait_until 5 xdotool windowactivate --sync "$WINDOW"
 }
@@ -56,6 +58,27 @@ expect_exit() {
     local actual=$?
     PROGRAM_PID=
     [ "$actual" -eq "$status" ] || fail "exit status $actual, expected $status"
+}
+
+# A screenshot of the rain: the given size, the head colour and many greens, nothing but greens
+# and black, and ink in every quarter.
+check_rain_screenshot() {
+    local image=$1 expected_size=$2
+    local size colours greens others lit
+    size=$(identify -format '%wx%h' "$image")
+    [ "$size" = "$expected_size" ] || fail "$image is $size"
+    # One "red,green,blue" a line, from the histogram's leading tuples.
+    colours=$(convert "$image" -format %c histogram:info:- | grep -o '^ *[0-9]*: ([0-9]*,[0-9]*,[0-9]*' | sed 's/.*(//')
+    echo "$colours" | grep -qx '100,255,100' || fail "no head colour in $image"
+    greens=$(echo "$colours" | grep -c '^0,[1-9][0-9]*,0$' || true)
+    [ "$greens" -ge 20 ] || fail "only $greens greens in $image"
+    others=$(echo "$colours" | awk -F, '$1 != $3 || $1 > 100' | head -3)
+    [ -z "$others" ] || fail "colours other than greens in $image: $others"
+    local half_width=$(( ${expected_size%x*} / 2 )) half_height=$(( ${expected_size#*x} / 2 ))
+    for corner in +0+0 +$half_width+0 +0+$half_height +$half_width+$half_height; do
+        lit=$(convert "$image" -crop "${half_width}x${half_height}$corner" +repage -format '%[fx:mean>0.001]' info:)
+        [ "$lit" = 1 ] || fail "the quarter at $corner of $image is dark"
+    done
 }
 
 WORK_DIR=$(mktemp -d)

@@ -1,0 +1,35 @@
+// Trimming rendered glyphs to their ink.
+#include "platform/glyph_atlas.h"
+
+#include <algorithm>
+
+namespace tavrel {
+
+void AddTrimmedGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, const std::vector<std::uint8_t>& box, int width, int height)
+{
+    const auto at = [&](int x, int y) { return box[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; };
+    int left = width, top = height, right = -1, bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (at(x, y) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    if (right < 0)
+        return;
+    glyph.Left = left;
+    glyph.Top = top;
+    glyph.Width = right - left + 1;
+    glyph.Height = bottom - top + 1;
+    glyph.Offset = atlas.Coverage.size();
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x)
+            atlas.Coverage.push_back(at(x, y));
+    }
+}
+
+}

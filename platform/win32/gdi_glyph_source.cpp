@@ -1,0 +1,103 @@
+// Rendering the code page's glyphs once per size with GDI, white on black, as coverage.
+#include "platform/win32/gdi_glyph_source.h"
+
+#include "platform/characters.h"
+
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace tavrel::win32 {
+
+namespace {
+
+constexpr int kDotsPerInch = 96;
+
+struct FontOwner {
+    HFONT Font;
+    ~FontOwner() { DeleteObject(Font); }
+};
+
+struct BitmapOwner {
+    HBITMAP Bitmap;
+    ~BitmapOwner() { DeleteObject(Bitmap); }
+};
+
+}
+
+GdiGlyphSource::GdiGlyphSource()
+    : m_dc(CreateCompatibleDC(nullptr))
+{
+    if (!m_dc)
+        throw std::runtime_error("Couldn't prepare the window font: no drawing context");
+    AtlasAt(static_cast<int>(std::lround(kWindowFontSize)));
+}
+
+GdiGlyphSource::~GdiGlyphSource() { DeleteDC(m_dc); }
+
+const GlyphAtlas& GdiGlyphSource::AtlasAt(int points)
+{
+    const auto found = m_atlases.find(points);
+    if (found != m_atlases.end())
+        return found->second;
+
+    FontOwner font { CreateFontW(-MulDiv(points, kDotsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, kWindowFontFace) };
+    if (!font.Font)
+        throw std::runtime_error("Couldn't open the window font Tahoma");
+    const HGDIOBJ previousFont = SelectObject(m_dc, font.Font);
+    TEXTMETRICW metrics {};
+    GetTextMetricsW(m_dc, &metrics);
+
+    // Ink may reach beyond a glyph's advance on either side, so each glyph is drawn with a
+    // margin of one line height around its origin.
+    const int margin = metrics.tmHeight;
+    const int boxWidth = metrics.tmMaxCharWidth + 2 * margin;
+    const int boxHeight = metrics.tmHeight;
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = boxWidth;
+    info.bmiHeader.biHeight = -boxHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    BitmapOwner bitmap { CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) };
+    if (!bitmap.Bitmap) {
+        SelectObject(m_dc, previousFont);
+        throw std::runtime_error("Couldn't prepare the window font: no bitmap for its glyphs");
+    }
+    const HGDIOBJ previousBitmap = SelectObject(m_dc, bitmap.Bitmap);
+    SetTextColor(m_dc, RGB(255, 255, 255));
+    SetBkMode(m_dc, TRANSPARENT);
+
+    GlyphAtlas atlas;
+    atlas.LineHeight = metrics.tmHeight;
+    std::vector<std::uint8_t> box(static_cast<std::size_t>(boxWidth) * static_cast<std::size_t>(boxHeight));
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (int code = 0; code < 256; ++code) {
+        GlyphBitmap& glyph = atlas.Glyphs[static_cast<std::size_t>(code)];
+        const char32_t point = CodePointOf(static_cast<std::uint8_t>(code));
+        if (point == 0 || IsUnassignedCode(static_cast<std::uint8_t>(code)))
+            continue;
+        const wchar_t character = static_cast<wchar_t>(point);
+        SIZE extent {};
+        GetTextExtentPoint32W(m_dc, &character, 1, &extent);
+        glyph.Advance = extent.cx;
+        std::memset(bits, 0, box.size() * sizeof(std::uint32_t));
+        TextOutW(m_dc, margin, 0, &character, 1);
+        GdiFlush();
+        for (std::size_t index = 0; index < box.size(); ++index)
+            box[index] = static_cast<std::uint8_t>(pixels[index] >> 8);
+        AddTrimmedGlyph(atlas, glyph, box, boxWidth, boxHeight);
+        if (glyph.Width > 0)
+            glyph.Left -= margin;
+    }
+    SelectObject(m_dc, previousBitmap);
+    SelectObject(m_dc, previousFont);
+    atlas.Coverage.shrink_to_fit();
+    return m_atlases.emplace(points, std::move(atlas)).first->second;
+}
+
+}

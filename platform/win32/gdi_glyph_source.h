@@ -1,0 +1,32 @@
+// Glyphs of a stock Windows face rendered with GDI's grey-scale antialiasing, at 96 dots per inch.
+#pragma once
+
+#include "platform/glyph_atlas.h"
+
+#include <windows.h>
+
+#include <map>
+
+namespace tavrel::win32 {
+
+inline constexpr const wchar_t* kWindowFontFace = L"Tahoma";
+inline constexpr float kWindowFontSize = 8.0f;
+
+class GdiGlyphSource final : public GlyphSource {
+public:
+    // Makes the window font's atlas at once, so that a font that cannot be made is reported at
+    // start-up. Throws std::runtime_error.
+    GdiGlyphSource();
+    ~GdiGlyphSource() override;
+
+    GdiGlyphSource(const GdiGlyphSource&) = delete;
+    GdiGlyphSource& operator=(const GdiGlyphSource&) = delete;
+
+    const GlyphAtlas& AtlasAt(int points) override;
+
+private:
+    HDC m_dc = nullptr;
+    std::map<int, GlyphAtlas> m_atlases;
+};
+
+}

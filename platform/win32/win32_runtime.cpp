@@ -1,0 +1,210 @@
+// The window, its message loop and the error report on Win32.
+#include "platform/win32/win32_runtime.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace tavrel::win32 {
+
+namespace {
+
+constexpr const wchar_t* kWindowClass = L"TavrelForm";
+constexpr int kIconResource = 1;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+std::wstring Widen(const std::string& text)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+std::int16_t ShiftState()
+{
+    const auto down = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
+    return static_cast<std::int16_t>((down(VK_SHIFT) ? 1 : 0) | (down(VK_CONTROL) ? 2 : 0) | (down(VK_MENU) ? 4 : 0));
+}
+
+}
+
+void ReportFailure(const std::string& message, HWND parent)
+{
+    std::fprintf(stderr, "tavrel: %s\n", message.c_str());
+    MessageBoxW(parent, Widen(message).c_str(), L"tavrel", MB_ICONERROR | MB_OK);
+}
+
+// The window's surface: drawing goes to the off-screen image; Show shows the window.
+class Win32Runtime::WindowSurface final : public RasterSurface {
+public:
+    WindowSurface(HWND window, GlyphSource& glyphs, const FormDesign& design)
+        : RasterSurface(glyphs, design.ClientWidth, design.ClientHeight, design.BackColor, kWindowFontSize)
+        , m_window(window)
+    {
+    }
+
+    void Show() override
+    {
+        ShowWindow(m_window, SW_SHOWNORMAL);
+        UpdateWindow(m_window);
+    }
+
+private:
+    HWND m_window;
+};
+
+std::unique_ptr<Win32Runtime> Win32Runtime::Start(const FormDesign& design)
+{
+    std::unique_ptr<Win32Runtime> runtime;
+    try {
+        runtime.reset(new Win32Runtime());
+        runtime->OpenWindow(design);
+    } catch (const std::exception& failure) {
+        ReportFailure(failure.what(), nullptr);
+        return nullptr;
+    }
+    return runtime;
+}
+
+Win32Runtime::~Win32Runtime()
+{
+    if (m_window)
+        DestroyWindow(m_window);
+}
+
+Surface& Win32Runtime::Form() { return *m_surface; }
+
+void Win32Runtime::OpenWindow(const FormDesign& design)
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconResource));
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kWindowClass;
+    if (!RegisterClassExW(&windowClass))
+        throw std::runtime_error("Couldn't register the window class");
+    RECT frame { 0, 0, design.ClientWidth, design.ClientHeight };
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    m_window = CreateWindowExW(0, kWindowClass, Widen(design.Caption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    if (!m_window)
+        throw std::runtime_error("Couldn't open the window");
+    m_surface = std::make_unique<WindowSurface>(m_window, m_glyphs, design);
+}
+
+int Win32Runtime::Run(FormEvents& form)
+{
+    try {
+        try {
+            form.Form_Load();
+        } catch (const RuntimeFailure& failure) {
+            ReportFailure(failure.what(), m_window);
+            return kStartupFailureStatus;
+        }
+        PresentIfChanged();
+        for (;;) {
+            DispatchPendingMessages(form);
+            if (m_closeRequested)
+                return 0;
+            if (m_timers.DispatchDue()) {
+                PresentIfChanged();
+                continue;
+            }
+            WaitForMessageOrTick();
+        }
+    } catch (const ProgramEnded&) {
+        return 0;
+    } catch (const std::exception& failure) {
+        ReportFailure(failure.what(), m_window);
+        return kStartupFailureStatus;
+    }
+}
+
+void Win32Runtime::DispatchPendingMessages(FormEvents& form)
+{
+    MSG message;
+    while (!m_closeRequested && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        // Keys are handled here rather than in the window procedure, so that ending the program
+        // never unwinds through the system's own frames.
+        if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
+            form.Form_KeyDown(static_cast<std::int16_t>(message.wParam), ShiftState());
+            continue;
+        }
+        if (message.message == WM_QUIT) {
+            m_closeRequested = true;
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void Win32Runtime::WaitForMessageOrTick()
+{
+    const auto due = m_timers.NextDue();
+    DWORD timeout = INFINITE;
+    if (due) {
+        const Microseconds wait = *due - m_clock.Now();
+        if (wait <= 0)
+            return;
+        timeout = static_cast<DWORD>((wait + 999) / 1000);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout, QS_ALLINPUT);
+}
+
+void Win32Runtime::Present(HDC target)
+{
+    const PixelBuffer& image = m_surface->Image();
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = image.Width();
+    info.bmiHeader.biHeight = -image.Height();
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(target, 0, 0, static_cast<DWORD>(image.Width()), static_cast<DWORD>(image.Height()), 0, 0, 0,
+        static_cast<UINT>(image.Height()), image.Data(), &info, DIB_RGB_COLORS);
+}
+
+void Win32Runtime::PresentIfChanged()
+{
+    if (!m_surface->TakeChanged())
+        return;
+    const HDC target = GetDC(m_window);
+    Present(target);
+    ReleaseDC(m_window, target);
+}
+
+LRESULT CALLBACK Win32Runtime::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* runtime = reinterpret_cast<Win32Runtime*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_CLOSE:
+        if (runtime)
+            runtime->m_closeRequested = true;
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        const HDC target = BeginPaint(window, &paint);
+        if (runtime && runtime->m_surface)
+            runtime->Present(target);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}

@@ -1,0 +1,54 @@
+// The runtime on Win32: the program's window with its raster surface, the message loop that
+// delivers keys and timer ticks, and the error report.
+#pragma once
+
+#include "platform/raster_surface.h"
+#include "platform/runtime.h"
+#include "platform/win32/gdi_glyph_source.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace tavrel::win32 {
+
+// Shows a failure to the user in a message box, and on stderr where there is one.
+void ReportFailure(const std::string& message, HWND parent);
+
+class Win32Runtime final : public Runtime {
+public:
+    // Makes the window, hidden until Show. A failure is reported to the user, and nothing is
+    // returned.
+    static std::unique_ptr<Win32Runtime> Start(const FormDesign& design);
+    ~Win32Runtime() override;
+
+    Surface& Form() override;
+    RandomGenerator& Random() override { return m_random; }
+    TickScheduler& Timers() override { return m_timers; }
+
+    // Loads the window and runs its messages until the program ends; returns the exit status.
+    int Run(FormEvents& form);
+
+private:
+    class WindowSurface;
+
+    Win32Runtime() = default;
+    void OpenWindow(const FormDesign& design);
+    void DispatchPendingMessages(FormEvents& form);
+    void WaitForMessageOrTick();
+    void Present(HDC target);
+    void PresentIfChanged();
+
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    GdiGlyphSource m_glyphs;
+    HWND m_window = nullptr;
+    std::unique_ptr<WindowSurface> m_surface;
+    RandomGenerator m_random;
+    SteadyClock m_clock;
+    TickScheduler m_timers { m_clock };
+    bool m_closeRequested = false;
+};
+
+}
