@@ -1,6 +1,7 @@
 // Start-up of the window and its handlers.
 #include "app/window.h"
 
+#include "app/window_icon.h"
 #include "rain/step.h"
 #include "render/frame.h"
 
@@ -12,6 +13,8 @@ constexpr std::int32_t kFastestInterval = 1;
 constexpr const char* kCellSample = "X";
 
 }
+
+const FormDesign Tavrel::kDesign { "Form1", 545, 336, MakeColour(0, 0, 0), kWindowIconPng };
 
 Tavrel::Tavrel(Runtime& runtime)
     : m_runtime(runtime)

@@ -11,7 +11,7 @@ namespace tavrel {
 class Tavrel final : public FormEvents {
 public:
     // The window's normal client area at 96 dots per inch, on a black background.
-    static inline const FormDesign kDesign { "Form1", 545, 336, MakeColour(0, 0, 0) };
+    static const FormDesign kDesign;
 
     explicit Tavrel(Runtime& runtime);
 

@@ -12,6 +12,7 @@
 #include "platform/timer.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace tavrel {
@@ -25,6 +26,9 @@ struct FormDesign {
     int ClientWidth = 0;
     int ClientHeight = 0;
     Colour BackColor;
+    // The window's icon as a PNG image, where the platform takes it from the program rather than
+    // from the executable's resources.
+    std::span<const unsigned char> IconPng;
 };
 
 // The events the runtime raises on the window.

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PROJECT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev fonts-dejavu-core"
-TEST_PACKAGES="python3 libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick wmctrl openbox"
+TEST_PACKAGES="python3 dpkg-dev libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick wmctrl openbox"
 WINDOWS_PACKAGES="g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wine64"
 
 install_packages() {

@@ -3,6 +3,8 @@
 
 #include "platform/sdl/font_file.h"
 
+#include <SDL2/SDL_image.h>
+
 #include <cstdio>
 
 namespace tavrel::sdl {
@@ -24,6 +26,16 @@ std::int16_t KeyCodeOf(SDL_Keycode key)
 std::int16_t ShiftStateOf(Uint16 modifiers)
 {
     return static_cast<std::int16_t>(((modifiers & KMOD_SHIFT) ? 1 : 0) | ((modifiers & KMOD_CTRL) ? 2 : 0) | ((modifiers & KMOD_ALT) ? 4 : 0));
+}
+
+// A missing or unreadable icon leaves the desktop's default one: the window works the same.
+void SetWindowIcon(SDL_Window& window, std::span<const unsigned char> png)
+{
+    if (png.empty())
+        return;
+    SurfaceHandle icon(IMG_Load_RW(SDL_RWFromConstMem(png.data(), static_cast<int>(png.size())), 1));
+    if (icon)
+        SDL_SetWindowIcon(&window, icon.get());
 }
 
 }
@@ -86,6 +98,7 @@ void SdlRuntime::OpenWindow(const FormDesign& design)
     m_window.reset(SDL_CreateWindow(design.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, design.ClientWidth, design.ClientHeight, SDL_WINDOW_HIDDEN));
     if (!m_window)
         throw SdlError("Couldn't open the window");
+    SetWindowIcon(*m_window, design.IconPng);
     m_surface = std::make_unique<WindowSurface>(*m_window, *m_glyphs, design);
     // A view of the off-screen image in SDL's terms, so that showing it is one blit.
     const PixelBuffer& image = m_surface->Image();
