@@ -86,7 +86,7 @@ std::unique_ptr<SdlRuntime> SdlRuntime::Start(const FormDesign& design)
         runtime.reset(new SdlRuntime());
         runtime->OpenWindow(design);
     } catch (const std::exception& failure) {
-        ReportFailure(failure.what(), nullptr);
+        sdl::ReportFailure(failure.what(), nullptr);
         return nullptr;
     }
     return runtime;
@@ -107,35 +107,9 @@ void SdlRuntime::OpenWindow(const FormDesign& design)
         throw SdlError("Couldn't prepare the window's image");
 }
 
-int SdlRuntime::Run(FormEvents& form)
-{
-    try {
-        try {
-            form.Form_Load();
-        } catch (const RuntimeFailure& failure) {
-            ReportFailure(failure.what(), m_window.get());
-            return kStartupFailureStatus;
-        }
-        Present(Redraw::Always);
-        for (;;) {
-            DispatchPendingEvents(form);
-            if (m_closeRequested)
-                return 0;
-            if (m_timers.DispatchDue()) {
-                Present(Redraw::IfChanged);
-                continue;
-            }
-            WaitForEventOrTick();
-        }
-    } catch (const ProgramEnded&) {
-        return 0;
-    } catch (const std::exception& failure) {
-        // The handlers check every failure that ordinary running reaches; anything else is a
-        // fault of the platform (a font that stops loading, the display going away).
-        ReportFailure(failure.what(), m_window.get());
-        return kStartupFailureStatus;
-    }
-}
+int SdlRuntime::Run(FormEvents& form) { return RunEventLoop(*this, form, m_timers); }
+
+void SdlRuntime::ReportFailure(const std::string& message) { sdl::ReportFailure(message, m_window.get()); }
 
 void SdlRuntime::DispatchPendingEvents(FormEvents& form)
 {
@@ -160,9 +134,8 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
     }
 }
 
-void SdlRuntime::WaitForEventOrTick()
+void SdlRuntime::WaitForEventOrTick(std::optional<Microseconds> due)
 {
-    const auto due = m_timers.NextDue();
     if (!due) {
         SDL_WaitEvent(nullptr);
         return;

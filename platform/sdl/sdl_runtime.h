@@ -2,6 +2,7 @@
 // keys and timer ticks, and the error report.
 #pragma once
 
+#include "platform/event_loop.h"
 #include "platform/raster_surface.h"
 #include "platform/runtime.h"
 #include "platform/sdl/sdl_handles.h"
@@ -24,7 +25,7 @@ public:
     VideoLibrary& operator=(const VideoLibrary&) = delete;
 };
 
-class SdlRuntime final : public Runtime {
+class SdlRuntime final : public Runtime, private WindowBackend {
 public:
     // Opens the display and the window font and makes the window, hidden until Show. A failure is
     // reported to the user, and nothing is returned.
@@ -45,8 +46,11 @@ private:
     SdlRuntime() = default;
     void OpenWindow(const FormDesign& design);
 
-    void DispatchPendingEvents(FormEvents& form);
-    void WaitForEventOrTick();
+    void DispatchPendingEvents(FormEvents& form) override;
+    bool CloseRequested() const override { return m_closeRequested; }
+    void WaitForEventOrTick(std::optional<Microseconds> due) override;
+    void PresentIfChanged() override { Present(Redraw::IfChanged); }
+    void ReportFailure(const std::string& message) override;
     void Present(Redraw redraw);
 
     // Started first and released last, so that the error report can still show a message box

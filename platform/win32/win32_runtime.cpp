@@ -61,7 +61,7 @@ std::unique_ptr<Win32Runtime> Win32Runtime::Start(const FormDesign& design)
         runtime.reset(new Win32Runtime());
         runtime->OpenWindow(design);
     } catch (const std::exception& failure) {
-        ReportFailure(failure.what(), nullptr);
+        win32::ReportFailure(failure.what(), nullptr);
         return nullptr;
     }
     return runtime;
@@ -97,35 +97,11 @@ void Win32Runtime::OpenWindow(const FormDesign& design)
     m_surface = std::make_unique<WindowSurface>(m_window, m_glyphs, design);
 }
 
-int Win32Runtime::Run(FormEvents& form)
-{
-    try {
-        try {
-            form.Form_Load();
-        } catch (const RuntimeFailure& failure) {
-            ReportFailure(failure.what(), m_window);
-            return kStartupFailureStatus;
-        }
-        PresentIfChanged();
-        for (;;) {
-            DispatchPendingMessages(form);
-            if (m_closeRequested)
-                return 0;
-            if (m_timers.DispatchDue()) {
-                PresentIfChanged();
-                continue;
-            }
-            WaitForMessageOrTick();
-        }
-    } catch (const ProgramEnded&) {
-        return 0;
-    } catch (const std::exception& failure) {
-        ReportFailure(failure.what(), m_window);
-        return kStartupFailureStatus;
-    }
-}
+int Win32Runtime::Run(FormEvents& form) { return RunEventLoop(*this, form, m_timers); }
 
-void Win32Runtime::DispatchPendingMessages(FormEvents& form)
+void Win32Runtime::ReportFailure(const std::string& message) { win32::ReportFailure(message, m_window); }
+
+void Win32Runtime::DispatchPendingEvents(FormEvents& form)
 {
     MSG message;
     while (!m_closeRequested && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -144,9 +120,8 @@ void Win32Runtime::DispatchPendingMessages(FormEvents& form)
     }
 }
 
-void Win32Runtime::WaitForMessageOrTick()
+void Win32Runtime::WaitForEventOrTick(std::optional<Microseconds> due)
 {
-    const auto due = m_timers.NextDue();
     DWORD timeout = INFINITE;
     if (due) {
         const Microseconds wait = *due - m_clock.Now();

@@ -2,6 +2,7 @@
 // delivers keys and timer ticks, and the error report.
 #pragma once
 
+#include "platform/event_loop.h"
 #include "platform/raster_surface.h"
 #include "platform/runtime.h"
 #include "platform/win32/gdi_glyph_source.h"
@@ -16,7 +17,7 @@ namespace tavrel::win32 {
 // Shows a failure to the user in a message box, and on stderr where there is one.
 void ReportFailure(const std::string& message, HWND parent);
 
-class Win32Runtime final : public Runtime {
+class Win32Runtime final : public Runtime, private WindowBackend {
 public:
     // Makes the window, hidden until Show. A failure is reported to the user, and nothing is
     // returned.
@@ -35,10 +36,12 @@ private:
 
     Win32Runtime() = default;
     void OpenWindow(const FormDesign& design);
-    void DispatchPendingMessages(FormEvents& form);
-    void WaitForMessageOrTick();
+    void DispatchPendingEvents(FormEvents& form) override;
+    bool CloseRequested() const override { return m_closeRequested; }
+    void WaitForEventOrTick(std::optional<Microseconds> due) override;
+    void PresentIfChanged() override;
+    void ReportFailure(const std::string& message) override;
     void Present(HDC target);
-    void PresentIfChanged();
 
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

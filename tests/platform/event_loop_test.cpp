@@ -1,0 +1,120 @@
+#include "platform/event_loop.h"
+
+#include "platform/headless/headless_runtime.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tavrel {
+namespace {
+
+// A backend whose events are scripted: a key is pressed once the clock reaches a moment, and
+// waiting moves the clock straight to the next tick.
+class ScriptedBackend final : public WindowBackend {
+public:
+    explicit ScriptedBackend(ManualClock& clock, std::string& log)
+        : m_clock(clock)
+        , m_log(log)
+    {
+    }
+
+    Microseconds KeyAt = -1;
+    bool CloseAtFirstWait = false;
+    std::string Reported;
+
+    void DispatchPendingEvents(FormEvents& form) override
+    {
+        if (KeyAt >= 0 && m_clock.Now() >= KeyAt)
+            form.Form_KeyDown(65, 0);
+    }
+    bool CloseRequested() const override { return m_close; }
+    void WaitForEventOrTick(std::optional<Microseconds> due) override
+    {
+        ASSERT_TRUE(due) << "the loop waited with no timer armed";
+        if (CloseAtFirstWait)
+            m_close = true;
+        m_clock.Advance(*due - m_clock.Now());
+    }
+    void PresentIfChanged() override { m_log += "P"; }
+    void ReportFailure(const std::string& message) override { Reported = message; }
+
+private:
+    ManualClock& m_clock;
+    std::string& m_log;
+    bool m_close = false;
+};
+
+struct EventLoop : testing::Test {
+    ManualClock clock;
+    TickScheduler timers { clock };
+    std::string log;
+    ScriptedBackend backend { clock, log };
+    std::function<void()> onTick = [] { };
+    Timer timer { timers, [this] { log += "T"; onTick(); } };
+
+    struct Form final : FormEvents {
+        EventLoop& loop;
+        std::function<void()> load;
+        explicit Form(EventLoop& owner) : loop(owner) { }
+        void Form_Load() override { loop.log += "L"; load(); }
+        void Form_KeyDown(std::int16_t, std::int16_t) override
+        {
+            loop.log += "K";
+            EndProgram();
+        }
+    } form { *this };
+};
+
+TEST_F(EventLoop, LoadsThenTicksUntilAKeyEndsTheProgram)
+{
+    form.load = [this] { timer.SetInterval(1); };
+    backend.KeyAt = 3 * kTimerResolution;
+    EXPECT_EQ(RunEventLoop(backend, form, timers), 0);
+    // Loaded and shown, two ticks each followed by showing the image, then the key: a key and a
+    // tick due at the same moment are taken key first.
+    EXPECT_EQ(log, "LPTPTPK");
+}
+
+TEST_F(EventLoop, AKeyPressedDuringATickIsHandledAfterItReturns)
+{
+    form.load = [this] { timer.SetInterval(1); };
+    onTick = [this] {
+        backend.KeyAt = 0;
+        log += "t";
+    };
+    EXPECT_EQ(RunEventLoop(backend, form, timers), 0);
+    EXPECT_EQ(log, "LPTtPK");
+}
+
+TEST_F(EventLoop, ACloseRequestEndsTheProgramWithoutAHandler)
+{
+    form.load = [this] { timer.SetInterval(1); };
+    backend.CloseAtFirstWait = true;
+    EXPECT_EQ(RunEventLoop(backend, form, timers), 0);
+    EXPECT_EQ(log, "LP");
+}
+
+TEST_F(EventLoop, AStartUpFailureIsReportedAndNoTickRuns)
+{
+    form.load = [this] {
+        timer.SetInterval(1);
+        throw RuntimeFailure(FailureKind::DivisionByZero);
+    };
+    EXPECT_EQ(RunEventLoop(backend, form, timers), kStartupFailureStatus);
+    EXPECT_EQ(backend.Reported, "Division by zero");
+    EXPECT_EQ(log, "L");
+}
+
+TEST_F(EventLoop, AFailureEscapingATickIsReportedRatherThanLost)
+{
+    form.load = [this] { timer.SetInterval(1); };
+    onTick = [] { throw std::runtime_error("Couldn't open the window font"); };
+    EXPECT_EQ(RunEventLoop(backend, form, timers), kStartupFailureStatus);
+    EXPECT_EQ(backend.Reported, "Couldn't open the window font");
+}
+
+}
+}
