@@ -1,5 +1,5 @@
 // A deliberately plain surface for comparison: every Print asks the font engine to render the
-// text afresh at the current size and blits it, as a straightforward port of the drawing would.
+// text afresh at the current size and blits it, as the simplest drawing code would.
 #pragma once
 
 #include "platform/characters.h"

@@ -16,8 +16,13 @@ struct GlyphBitmap {
     int Width = 0;
     int Height = 0;
     int Advance = 0;
-    std::size_t Offset = 0; // first coverage byte, rows of Width bytes
+    int Stride = 0;         // bytes per coverage row: Width rounded up to whole groups of 4
+    std::size_t Offset = 0; // first coverage byte
 };
+
+// Coverage rows are padded with zero coverage to whole groups of this many pixels, so that
+// blending can take a group at a time; zero coverage leaves a pixel as it was.
+inline constexpr int kCoverageGroup = 4;
 
 struct GlyphAtlas {
     std::array<GlyphBitmap, 256> Glyphs {};

@@ -15,13 +15,20 @@ public:
     {
         ++requests;
         auto& atlas = atlases[points];
-        if (atlas.Coverage.empty()) {
+        if (atlas.LineHeight == 0) {
             atlas.LineHeight = points + 3;
-            atlas.Coverage.assign(static_cast<std::size_t>(points * points), 255);
-            atlas.Coverage.push_back(128);
-            for (auto& glyph : atlas.Glyphs)
-                glyph = GlyphBitmap { 1, 1, points, points, points + 2, 0 };
-            atlas.Glyphs[1] = GlyphBitmap { 0, 0, 1, 1, 1, static_cast<std::size_t>(points * points) };
+            const int side = points + 2;
+            std::vector<std::uint8_t> box(static_cast<std::size_t>(side * side), 0);
+            for (int y = 1; y <= points; ++y) {
+                for (int x = 1; x <= points; ++x)
+                    box[static_cast<std::size_t>(y * side + x)] = 255;
+            }
+            for (auto& glyph : atlas.Glyphs) {
+                glyph.Advance = points + 2;
+                AddTrimmedGlyph(atlas, glyph, box, side, side);
+            }
+            atlas.Glyphs[1] = GlyphBitmap { .Advance = 1 };
+            AddTrimmedGlyph(atlas, atlas.Glyphs[1], { 128 }, 1, 1);
         }
         return atlas;
     }
@@ -109,22 +116,32 @@ TEST_F(Raster, ARefusedSizeKeepsTheSizeInForce)
 
 TEST(PixelBlend, PartialCoverageMixesExactlyWithWhatLiesBelow)
 {
-    BoxGlyphs glyphs;
-    const GlyphAtlas& base = glyphs.AtlasAt(1);
-    GlyphAtlas atlas = base;
-    atlas.Glyphs[1] = GlyphBitmap { 0, 0, 1, 1, 1, 0 };
+    // Rows of 7 pixels, so that both whole groups of four and single pixels are blended, laid at
+    // the image's left edge, inside it, and cut by its right edge.
     for (const Colour below : { MakeColour(0, 0, 0), MakeColour(255, 255, 255), MakeColour(12, 200, 77) }) {
         for (const Colour ink : { MakeColour(100, 255, 100), MakeColour(0, 37, 0), MakeColour(255, 0, 255) }) {
-            for (int coverage = 0; coverage < 256; ++coverage) {
-                atlas.Coverage[0] = static_cast<std::uint8_t>(coverage);
-                PixelBuffer image(1, 1);
-                image.Fill(below);
-                image.BlendGlyph(atlas, atlas.Glyphs[1], 0, 0, ink);
-                const auto expected = [&](int source, int under) { return (source * coverage + under * (255 - coverage) + 127) / 255; };
-                const Colour actual = image.At(0, 0);
-                ASSERT_EQ(actual.Red, expected(ink.Red, below.Red)) << coverage;
-                ASSERT_EQ(actual.Green, expected(ink.Green, below.Green)) << coverage;
-                ASSERT_EQ(actual.Blue, expected(ink.Blue, below.Blue)) << coverage;
+            for (int first = 0; first < 256; first += 7) {
+                std::vector<std::uint8_t> row(7);
+                for (int index = 0; index < 7; ++index)
+                    row[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>((first + index) % 256);
+                GlyphAtlas atlas;
+                AddTrimmedGlyph(atlas, atlas.Glyphs[0], row, 7, 1);
+                for (const int x : { 0, 3, 6 }) {
+                    PixelBuffer image(12, 1);
+                    image.Fill(below);
+                    image.BlendGlyph(atlas, atlas.Glyphs[0], x, 0, ink);
+                    for (int index = 0; index < 7 && x + index < 12; ++index) {
+                        const int coverage = row[static_cast<std::size_t>(index)];
+                        const auto expected = [&](int source, int under) { return (source * coverage + under * (255 - coverage) + 127) / 255; };
+                        const Colour actual = image.At(x + index, 0);
+                        ASSERT_EQ(actual.Red, expected(ink.Red, below.Red)) << coverage;
+                        ASSERT_EQ(actual.Green, expected(ink.Green, below.Green)) << coverage;
+                        ASSERT_EQ(actual.Blue, expected(ink.Blue, below.Blue)) << coverage;
+                    }
+                    if (x > 0) {
+                        ASSERT_EQ(image.At(x - 1, 0), below);
+                    }
+                }
             }
         }
     }
