@@ -3,12 +3,6 @@
 
 namespace tavrel {
 
-void RecordingSurface::ClearRecord()
-{
-    m_prints.clear();
-    m_clsCount = 0;
-}
-
 void RecordingSurface::Cls()
 {
     m_prints.clear();

@@ -29,9 +29,8 @@ public:
     }
 
     const std::vector<PrintRecord>& Prints() const { return m_prints; }
-    int ClsCount() const { return m_clsCount; }
     // Cls starts a new frame, so the record holds the prints of the latest frame only.
-    void ClearRecord();
+    int ClsCount() const { return m_clsCount; }
 
     void Show() override { m_inner.Show(); }
     float ScaleWidth() const override { return m_inner.ScaleWidth(); }

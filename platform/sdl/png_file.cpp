@@ -9,7 +9,7 @@ namespace tavrel::sdl {
 
 void SavePng(const PixelBuffer& image, const std::string& path)
 {
-    SurfaceHandle view(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(image.Data()), image.Width(), image.Height(), 32, image.Width() * 4, SDL_PIXELFORMAT_XRGB8888));
+    const SurfaceHandle view = ViewOf(image);
     if (!view)
         throw SdlError("Couldn't prepare the image for " + path);
     if (IMG_SavePNG(view.get(), path.c_str()) != 0)

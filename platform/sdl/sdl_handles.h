@@ -1,6 +1,8 @@
 // Owners of SDL and SDL_ttf resources.
 #pragma once
 
+#include "platform/pixel_buffer.h"
+
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_ttf.h>
 
@@ -32,6 +34,13 @@ public:
 
 // "<what>: <SDL's reason>"
 inline PlatformError SdlError(const std::string& what) { return PlatformError(what + ": " + SDL_GetError()); }
+
+// The off-screen image in SDL's terms, sharing its pixels, so that copying or saving it is one call.
+// Null when SDL refuses; SDL_GetError says why.
+inline SurfaceHandle ViewOf(const PixelBuffer& image)
+{
+    return SurfaceHandle(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(image.Data()), image.Width(), image.Height(), 32, image.Width() * 4, SDL_PIXELFORMAT_XRGB8888));
+}
 
 // SDL_ttf with nothing else of SDL started, for off-screen drawing; released on destruction.
 class TtfLibrary {

@@ -100,9 +100,7 @@ void SdlRuntime::OpenWindow(const FormDesign& design)
         throw SdlError("Couldn't open the window");
     SetWindowIcon(*m_window, design.IconPng);
     m_surface = std::make_unique<WindowSurface>(*m_window, *m_glyphs, design);
-    // A view of the off-screen image in SDL's terms, so that showing it is one blit.
-    const PixelBuffer& image = m_surface->Image();
-    m_imageView.reset(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(image.Data()), image.Width(), image.Height(), 32, image.Width() * 4, SDL_PIXELFORMAT_XRGB8888));
+    m_imageView = ViewOf(m_surface->Image());
     if (!m_imageView)
         throw SdlError("Couldn't prepare the window's image");
 }

@@ -2,6 +2,7 @@
 #include "platform/win32/gdi_glyph_source.h"
 
 #include "platform/characters.h"
+#include "platform/win32/bitmap_info.h"
 
 #include <cmath>
 #include <cstring>
@@ -55,13 +56,7 @@ const GlyphAtlas& GdiGlyphSource::AtlasAt(int points)
     const int margin = metrics.tmHeight;
     const int boxWidth = metrics.tmMaxCharWidth + 2 * margin;
     const int boxHeight = metrics.tmHeight;
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = boxWidth;
-    info.bmiHeader.biHeight = -boxHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownBitmapInfo(boxWidth, boxHeight);
     void* bits = nullptr;
     BitmapOwner bitmap { CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) };
     if (!bitmap.Bitmap) {

@@ -1,6 +1,8 @@
 // The window, its message loop and the error report on Win32.
 #include "platform/win32/win32_runtime.h"
 
+#include "platform/win32/bitmap_info.h"
+
 #include <cstdio>
 #include <stdexcept>
 
@@ -135,13 +137,7 @@ void Win32Runtime::WaitForEventOrTick(std::optional<Microseconds> due)
 void Win32Runtime::Present(HDC target)
 {
     const PixelBuffer& image = m_surface->Image();
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = image.Width();
-    info.bmiHeader.biHeight = -image.Height();
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownBitmapInfo(image.Width(), image.Height());
     SetDIBitsToDevice(target, 0, 0, static_cast<DWORD>(image.Width()), static_cast<DWORD>(image.Height()), 0, 0, 0,
         static_cast<UINT>(image.Height()), image.Data(), &info, DIB_RGB_COLORS);
 }
