@@ -14,7 +14,7 @@ constexpr const char* kCellSample = "X";
 
 }
 
-const FormDesign Tavrel::kDesign { "Form1", 545, 336, MakeColour(0, 0, 0), kWindowIconPng };
+const FormDesign Tavrel::kDesign { "Form1", 8175, 5040, MakeColour(0, 0, 0), kWindowIconPng };
 
 Tavrel::Tavrel(Runtime& runtime)
     : m_runtime(runtime)

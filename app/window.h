@@ -10,7 +10,8 @@ namespace tavrel {
 
 class Tavrel final : public FormEvents {
 public:
-    // The window's normal client area at 96 dots per inch, on a black background.
+    // The window's normal client area, 8175 x 5040 twips (545 x 336 pixels at 96 dots per inch),
+    // on a black background.
     static const FormDesign kDesign;
 
     explicit Tavrel(Runtime& runtime);

@@ -2,6 +2,7 @@
 // atlases, and through a plain surface that renders every Print with the font engine.
 #include "bench/bench_field.h"
 #include "bench/plain_ttf_surface.h"
+#include "platform/display_scale.h"
 #include "platform/raster_surface.h"
 #include "platform/sdl/font_file.h"
 #include "platform/sdl/ttf_glyph_source.h"
@@ -15,7 +16,7 @@ namespace {
 struct FontEngine {
     sdl::TtfLibrary library;
     std::string file = sdl::FindFontFile(sdl::kWindowFontFamily);
-    sdl::TtfGlyphSource glyphs { file };
+    sdl::TtfGlyphSource glyphs { file, kStandardDotsPerInch };
 };
 
 FontEngine& SharedFontEngine()

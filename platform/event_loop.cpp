@@ -26,7 +26,7 @@ int RunEventLoop(WindowBackend& backend, FormEvents& form, TickScheduler& timers
     } catch (const ProgramEnded&) {
         return 0;
     } catch (const std::exception& failure) {
-        backend.ReportFailure(failure.what());
+        backend.ReportFailure(FailureMessage(failure));
         return kStartupFailureStatus;
     }
 }

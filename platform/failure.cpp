@@ -1,6 +1,8 @@
 // Messages of the runtime's failures.
 #include "platform/failure.h"
 
+#include <new>
+
 namespace tavrel {
 
 RuntimeFailure::RuntimeFailure(FailureKind kind)
@@ -24,6 +26,13 @@ const char* FailureMessage(FailureKind kind)
         return "Out of memory";
     }
     return "Unknown failure";
+}
+
+std::string FailureMessage(const std::exception& failure)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&failure))
+        return FailureMessage(FailureKind::OutOfMemory);
+    return failure.what();
 }
 
 }

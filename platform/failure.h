@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
 
 namespace tavrel {
 
@@ -22,5 +23,9 @@ private:
 
 // The message the error report shows for a failure: "Overflow", "Division by zero", ...
 const char* FailureMessage(FailureKind kind);
+
+// The message for any failure that reaches an error report: the runtime's own for memory running
+// out, whichever part of the platform ran out of it, and the failure's text otherwise.
+std::string FailureMessage(const std::exception& failure);
 
 }

@@ -22,6 +22,12 @@ std::uint64_t MixBits(std::uint64_t value)
 
 }
 
+std::uint64_t WallClockNanoseconds()
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+}
+
 float RandomGenerator::NextRandom()
 {
     m_state = (m_state * kMultiplier + kIncrement) & kStateMask;
@@ -32,9 +38,7 @@ void RandomGenerator::SeedFromClock()
 {
     if (m_seeding == ClockSeeding::Ignored)
         return;
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    const auto ticks = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
-    SetState(m_state ^ static_cast<std::uint32_t>(MixBits(ticks)));
+    SetState(m_state ^ static_cast<std::uint32_t>(MixBits(m_clock())));
 }
 
 }

@@ -9,12 +9,17 @@ namespace tavrel {
 // ignore it and set the state themselves.
 enum class ClockSeeding { FromClock, Ignored };
 
+// Nanoseconds of the wall clock, which SeedFromClock reads.
+using SeedClock = std::uint64_t (*)();
+std::uint64_t WallClockNanoseconds();
+
 class RandomGenerator {
 public:
     static constexpr std::uint32_t kUnseededState = 0x50000;
 
-    explicit RandomGenerator(ClockSeeding seeding = ClockSeeding::FromClock)
+    explicit RandomGenerator(ClockSeeding seeding = ClockSeeding::FromClock, SeedClock clock = WallClockNanoseconds)
         : m_seeding(seeding)
+        , m_clock(clock)
     {
     }
 
@@ -32,6 +37,7 @@ private:
     static constexpr std::uint32_t kStateMask = 0xFFFFFF;
 
     ClockSeeding m_seeding;
+    SeedClock m_clock;
     std::uint32_t m_state = kUnseededState;
 };
 

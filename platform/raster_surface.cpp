@@ -1,7 +1,10 @@
 // Drawing operations on the off-screen image.
 #include "platform/raster_surface.h"
 
+#include "platform/failure.h"
+
 #include <cmath>
+#include <limits>
 
 namespace tavrel {
 
@@ -10,15 +13,35 @@ namespace {
 // Glyphs are rendered at whole points and placed on whole pixels.
 int WholeUnits(float value) { return static_cast<int>(std::lround(value)); }
 
+// The pixels that hold a client extent; a surface larger than the int range cannot be made.
+int CoveringPixels(float extent)
+{
+    const double covering = std::ceil(static_cast<double>(extent));
+    if (!(covering >= 0 && covering <= std::numeric_limits<int>::max()))
+        throw RuntimeFailure(FailureKind::OutOfMemory);
+    return static_cast<int>(covering);
 }
 
-RasterSurface::RasterSurface(GlyphSource& glyphs, int width, int height, Colour backColor, float windowFontSize)
+}
+
+RasterSurface::RasterSurface(GlyphSource& glyphs, float clientWidth, float clientHeight, Colour backColor, float windowFontSize)
     : m_glyphs(glyphs)
-    , m_image(width, height)
+    , m_clientWidth(clientWidth)
+    , m_clientHeight(clientHeight)
+    , m_image(CoveringPixels(clientWidth), CoveringPixels(clientHeight))
     , m_backColor(backColor)
     , m_points(WholeUnits(windowFontSize))
 {
     m_image.Fill(m_backColor);
+}
+
+void RasterSurface::SetClientSize(int width, int height)
+{
+    m_image = PixelBuffer(width, height);
+    m_clientWidth = static_cast<float>(width);
+    m_clientHeight = static_cast<float>(height);
+    m_image.Fill(m_backColor);
+    m_changed = true;
 }
 
 bool RasterSurface::TakeChanged()

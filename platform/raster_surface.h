@@ -10,8 +10,9 @@ namespace tavrel {
 
 class RasterSurface : public Surface {
 public:
-    // windowFontSize is the size, in points, of the window's font before any size is set.
-    RasterSurface(GlyphSource& glyphs, int width, int height, Colour backColor, float windowFontSize);
+    // windowFontSize is the size, in points, of the window's font before any size is set. The
+    // image covers the client size rounded up to whole pixels; the surface reports the size given.
+    RasterSurface(GlyphSource& glyphs, float clientWidth, float clientHeight, Colour backColor, float windowFontSize);
 
     const PixelBuffer& Image() const { return m_image; }
 
@@ -19,8 +20,8 @@ public:
     bool TakeChanged();
 
     void Show() override { }
-    float ScaleWidth() const override { return static_cast<float>(m_image.Width()); }
-    float ScaleHeight() const override { return static_cast<float>(m_image.Height()); }
+    float ScaleWidth() const override { return m_clientWidth; }
+    float ScaleHeight() const override { return m_clientHeight; }
     float TextWidth(std::string_view text) override;
     float TextHeight(std::string_view text) override;
     void Cls() override;
@@ -32,10 +33,17 @@ public:
     void SetFontSize(float points) override;
     void Print(std::string_view text) override;
 
+protected:
+    // For a window whose shown client area differs from the one it asked for: a new image of that
+    // size, in the background colour.
+    void SetClientSize(int width, int height);
+
 private:
     const GlyphAtlas& CurrentAtlas();
 
     GlyphSource& m_glyphs;
+    float m_clientWidth;
+    float m_clientHeight;
     PixelBuffer m_image;
     Colour m_backColor;
     Colour m_foreColor;

@@ -4,6 +4,7 @@
 
 #include "platform/characters.h"
 #include "platform/colour.h"
+#include "platform/display_scale.h"
 #include "platform/ending.h"
 #include "platform/failure.h"
 #include "platform/numeric.h"
@@ -20,11 +21,12 @@ namespace tavrel {
 // Exit status of a program that could not start; EndProgram and a close request give 0.
 inline constexpr int kStartupFailureStatus = 1;
 
-// The fixed properties of the program's one window.
+// The fixed properties of the program's one window. Its client area is given in twips, so that
+// it keeps its size in inches at every display scale.
 struct FormDesign {
     std::string Caption;
-    int ClientWidth = 0;
-    int ClientHeight = 0;
+    int ClientWidthTwips = 0;
+    int ClientHeightTwips = 0;
     Colour BackColor;
     // The window's icon as a PNG image, where the platform takes it from the program rather than
     // from the executable's resources.

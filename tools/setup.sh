@@ -4,8 +4,10 @@
 set -euo pipefail
 
 PROJECT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev fonts-dejavu-core"
-TEST_PACKAGES="python3 dpkg-dev libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick wmctrl openbox"
+BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev libx11-dev fonts-dejavu-core"
+# CPack's .deb asks dpkg-shlibdeps (dpkg-dev) for the libraries' packages, and it needs file.
+PACKAGE_PACKAGES="dpkg-dev file"
+TEST_PACKAGES="python3 libgtest-dev libbenchmark-dev xvfb xdotool x11-utils x11-xserver-utils imagemagick wmctrl openbox $PACKAGE_PACKAGES"
 WINDOWS_PACKAGES="g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wine64"
 
 install_packages() {
@@ -15,7 +17,9 @@ install_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     if [ "$(id -u)" -ne 0 ]; then
-        echo "Some packages are missing. Install them with:" >&2
+        echo "Some packages are missing. Install them as root with:" >&2
+        echo "  apt-get install -y ${missing[*]}" >&2
+        echo "or, where sudo is set up:" >&2
         echo "  sudo apt-get install -y ${missing[*]}" >&2
         exit 1
     fi

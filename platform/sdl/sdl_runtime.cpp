@@ -2,9 +2,11 @@
 #include "platform/sdl/sdl_runtime.h"
 
 #include "platform/sdl/font_file.h"
+#include "platform/sdl/x11_display.h"
 
 #include <SDL2/SDL_image.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tavrel::sdl {
@@ -38,6 +40,35 @@ void SetWindowIcon(SDL_Window& window, std::span<const unsigned char> png)
         SDL_SetWindowIcon(&window, icon.get());
 }
 
+// X11 lets a window reach beyond the screen and most window managers leave it there, with its title
+// bar out of reach: a window whose frame does not fit the screen's usable area is made smaller and
+// placed so that its frame is on the screen, as other desktops do of themselves.
+void FitOnScreen(SDL_Window& window)
+{
+    SDL_Rect usable {};
+    if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(&window), &usable) != 0)
+        return;
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(&window, &top, &left, &bottom, &right) != 0)
+        top = left = bottom = right = 0;
+    int x = 0, y = 0, width = 0, height = 0;
+    SDL_GetWindowPosition(&window, &x, &y);
+    SDL_GetWindowSize(&window, &width, &height);
+    const int roomWidth = usable.w - left - right;
+    const int roomHeight = usable.h - top - bottom;
+    const bool fits = width <= roomWidth && height <= roomHeight && x - left >= usable.x && y - top >= usable.y
+        && x + width + right <= usable.x + usable.w && y + height + bottom <= usable.y + usable.h;
+    if (fits)
+        return;
+    // A screen too small for even a line of the window still gets a window, which start-up then
+    // finds smaller than one cell.
+    const int fitWidth = std::max(1, std::min(width, roomWidth));
+    const int fitHeight = std::max(1, std::min(height, roomHeight));
+    SDL_SetWindowSize(&window, fitWidth, fitHeight);
+    SDL_SetWindowPosition(&window, usable.x + left + std::max(0, roomWidth - fitWidth) / 2, usable.y + top + std::max(0, roomHeight - fitHeight) / 2);
+    SDL_PumpEvents();
+}
+
 }
 
 void ReportFailure(const std::string& message, SDL_Window* parent)
@@ -49,6 +80,9 @@ void ReportFailure(const std::string& message, SDL_Window* parent)
 
 VideoLibrary::VideoLibrary()
 {
+    // Only a driver that shows a window will do: left to itself, SDL falls back to an off-screen
+    // one where there is no display, and the program would run unseen until killed.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
     // The image is composed on the CPU, so the window needs only a place to copy it to. SDL would
     // otherwise show it through an OpenGL texture, which without a GPU (under Xvfb) means a
     // software rasteriser with threads of its own and a hundred megabytes of memory; the native
@@ -60,19 +94,46 @@ VideoLibrary::VideoLibrary()
 
 VideoLibrary::~VideoLibrary() { SDL_Quit(); }
 
-// The window's surface: drawing goes to the off-screen image; Show shows the window.
+// The window's surface: drawing goes to the off-screen image; Show shows the window and takes
+// the client area the desktop gave it.
 class SdlRuntime::WindowSurface final : public RasterSurface {
 public:
-    WindowSurface(SDL_Window& window, GlyphSource& glyphs, const FormDesign& design)
-        : RasterSurface(glyphs, design.ClientWidth, design.ClientHeight, design.BackColor, kWindowFontSize)
+    WindowSurface(SDL_Window& window, GlyphSource& glyphs, int width, int height, Colour backColor)
+        : RasterSurface(glyphs, static_cast<float>(width), static_cast<float>(height), backColor, kWindowFontSize)
         , m_window(window)
     {
+        MakeView();
     }
 
-    void Show() override { SDL_ShowWindow(&m_window); }
+    void Show() override
+    {
+        SDL_ShowWindow(&m_window);
+        // The window manager's placement and frame are waiting in the queue; keys that arrive
+        // meanwhile stay queued for the loop.
+        SDL_PumpEvents();
+        FitOnScreen(m_window);
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(&m_window, &width, &height);
+        if (width != Image().Width() || height != Image().Height()) {
+            SetClientSize(width, height);
+            MakeView();
+        }
+    }
+
+    // The image in SDL's terms, for copying to the window.
+    SDL_Surface& View() { return *m_view; }
 
 private:
+    void MakeView()
+    {
+        m_view = ViewOf(Image());
+        if (!m_view)
+            throw SdlError("Couldn't prepare the window's image");
+    }
+
     SDL_Window& m_window;
+    SurfaceHandle m_view;
 };
 
 SdlRuntime::~SdlRuntime() = default;
@@ -86,7 +147,7 @@ std::unique_ptr<SdlRuntime> SdlRuntime::Start(const FormDesign& design)
         runtime.reset(new SdlRuntime());
         runtime->OpenWindow(design);
     } catch (const std::exception& failure) {
-        sdl::ReportFailure(failure.what(), nullptr);
+        sdl::ReportFailure(FailureMessage(failure), nullptr);
         return nullptr;
     }
     return runtime;
@@ -94,15 +155,14 @@ std::unique_ptr<SdlRuntime> SdlRuntime::Start(const FormDesign& design)
 
 void SdlRuntime::OpenWindow(const FormDesign& design)
 {
-    m_glyphs = std::make_unique<TtfGlyphSource>(FindFontFile(kWindowFontFamily));
-    m_window.reset(SDL_CreateWindow(design.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, design.ClientWidth, design.ClientHeight, SDL_WINDOW_HIDDEN));
+    m_glyphs = std::make_unique<TtfGlyphSource>(FindFontFile(kWindowFontFamily), m_dotsPerInch);
+    const int width = TwipsToPixels(design.ClientWidthTwips, m_dotsPerInch);
+    const int height = TwipsToPixels(design.ClientHeightTwips, m_dotsPerInch);
+    m_window.reset(SDL_CreateWindow(design.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_HIDDEN));
     if (!m_window)
         throw SdlError("Couldn't open the window");
     SetWindowIcon(*m_window, design.IconPng);
-    m_surface = std::make_unique<WindowSurface>(*m_window, *m_glyphs, design);
-    m_imageView = ViewOf(m_surface->Image());
-    if (!m_imageView)
-        throw SdlError("Couldn't prepare the window's image");
+    m_surface = std::make_unique<WindowSurface>(*m_window, *m_glyphs, width, height, design.BackColor);
 }
 
 int SdlRuntime::Run(FormEvents& form) { return RunEventLoop(*this, form, m_timers); }
@@ -150,7 +210,7 @@ void SdlRuntime::Present(Redraw redraw)
     SDL_Surface* target = SDL_GetWindowSurface(m_window.get());
     if (!target)
         throw SdlError("Couldn't reach the window's pixels");
-    if (SDL_BlitSurface(m_imageView.get(), nullptr, target, nullptr) != 0 || SDL_UpdateWindowSurface(m_window.get()) != 0)
+    if (SDL_BlitSurface(&m_surface->View(), nullptr, target, nullptr) != 0 || SDL_UpdateWindowSurface(m_window.get()) != 0)
         throw SdlError("Couldn't show the window's image");
 }
 

@@ -7,6 +7,7 @@
 #include "platform/runtime.h"
 #include "platform/sdl/sdl_handles.h"
 #include "platform/sdl/ttf_glyph_source.h"
+#include "platform/sdl/x11_display.h"
 
 #include <memory>
 #include <string>
@@ -53,14 +54,15 @@ private:
     void ReportFailure(const std::string& message) override;
     void Present(Redraw redraw);
 
-    // Started first and released last, so that the error report can still show a message box
-    // when the font or the window fails.
+    // Read first: without a display there is nothing to start. The video library is started next
+    // and released last, so that the error report can still show a message box when the font or
+    // the window fails.
+    int m_dotsPerInch = ReadDisplayDotsPerInch();
     VideoLibrary m_video;
     TtfLibrary m_ttf;
     std::unique_ptr<TtfGlyphSource> m_glyphs;
     WindowHandle m_window;
     std::unique_ptr<WindowSurface> m_surface;
-    SurfaceHandle m_imageView;
     RandomGenerator m_random;
     SteadyClock m_clock;
     TickScheduler m_timers { m_clock };

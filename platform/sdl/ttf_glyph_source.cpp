@@ -4,12 +4,11 @@
 #include "platform/characters.h"
 
 #include <cmath>
+#include <memory>
 
 namespace tavrel::sdl {
 
 namespace {
-
-constexpr unsigned kDotsPerInch = 96;
 
 // SDL_ttf's blended text is ARGB8888 in white: the alpha channel is the coverage.
 std::uint8_t CoverageAt(const SDL_Surface& text, int x, int y)
@@ -48,10 +47,22 @@ void AddGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, TTF_Font& font, std::uint8_
     AddTrimmedGlyph(atlas, glyph, box, argb->w, argb->h);
 }
 
+std::vector<unsigned char> ReadFontFile(const std::string& path)
+{
+    std::size_t size = 0;
+    const std::unique_ptr<void, decltype(&SDL_free)> data(SDL_LoadFile(path.c_str(), &size), &SDL_free);
+    if (!data)
+        throw SdlError("Couldn't read the window font " + std::string(kWindowFontFamily) + " (" + path + ")");
+    const auto* bytes = static_cast<const unsigned char*>(data.get());
+    return std::vector<unsigned char>(bytes, bytes + size);
 }
 
-TtfGlyphSource::TtfGlyphSource(std::string fontFile)
+}
+
+TtfGlyphSource::TtfGlyphSource(std::string fontFile, int dotsPerInch)
     : m_fontFile(std::move(fontFile))
+    , m_dotsPerInch(dotsPerInch)
+    , m_fontData(ReadFontFile(m_fontFile))
 {
     FontAt(static_cast<int>(std::lround(kWindowFontSize)));
 }
@@ -60,7 +71,9 @@ TTF_Font& TtfGlyphSource::FontAt(int points)
 {
     auto found = m_fonts.find(points);
     if (found == m_fonts.end()) {
-        FontHandle font(TTF_OpenFontDPI(m_fontFile.c_str(), points, kDotsPerInch, kDotsPerInch));
+        SDL_RWops* source = SDL_RWFromConstMem(m_fontData.data(), static_cast<int>(m_fontData.size()));
+        const auto dpi = static_cast<unsigned>(m_dotsPerInch);
+        FontHandle font(source ? TTF_OpenFontDPIRW(source, 1, points, dpi, dpi) : nullptr);
         if (!font)
             throw SdlError("Couldn't open the window font " + std::string(kWindowFontFamily) + " (" + m_fontFile + ")");
         // Light hinting keeps the glyphs' own advances (the "X" of the 8-point font is 7 pixels,

@@ -1,4 +1,4 @@
-// Glyphs and measurements from a TrueType font through SDL_ttf, at 96 dots per inch.
+// Glyphs and measurements from a TrueType font through SDL_ttf, at the display's dots per inch.
 #pragma once
 
 #include "platform/glyph_atlas.h"
@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace tavrel::sdl {
 
@@ -15,9 +16,10 @@ inline constexpr float kWindowFontSize = 8.0f;
 // Needs SDL_ttf started (TtfLibrary) for as long as it lives.
 class TtfGlyphSource final : public GlyphSource {
 public:
-    // Opens the file once at the window font's size, so that a missing or broken file is
-    // reported at start-up and not at the first frame.
-    explicit TtfGlyphSource(std::string fontFile);
+    // Reads the file once, and opens it at the window font's size, so that a missing or broken
+    // file is reported at start-up and not at the first frame. Points become pixels at
+    // dotsPerInch.
+    TtfGlyphSource(std::string fontFile, int dotsPerInch);
 
     const GlyphAtlas& AtlasAt(int points) override;
 
@@ -25,6 +27,9 @@ private:
     TTF_Font& FontAt(int points);
 
     std::string m_fontFile;
+    int m_dotsPerInch;
+    // Every size is made from this one copy of the file: no descriptor is held open per size.
+    std::vector<unsigned char> m_fontData;
     std::map<int, FontHandle> m_fonts;
     std::map<int, GlyphAtlas> m_atlases;
 };

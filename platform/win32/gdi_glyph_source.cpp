@@ -13,8 +13,6 @@ namespace tavrel::win32 {
 
 namespace {
 
-constexpr int kDotsPerInch = 96;
-
 struct FontOwner {
     HFONT Font;
     ~FontOwner() { DeleteObject(Font); }
@@ -27,8 +25,9 @@ struct BitmapOwner {
 
 }
 
-GdiGlyphSource::GdiGlyphSource()
-    : m_dc(CreateCompatibleDC(nullptr))
+GdiGlyphSource::GdiGlyphSource(int dotsPerInch)
+    : m_dotsPerInch(dotsPerInch)
+    , m_dc(CreateCompatibleDC(nullptr))
 {
     if (!m_dc)
         throw std::runtime_error("Couldn't prepare the window font: no drawing context");
@@ -43,7 +42,7 @@ const GlyphAtlas& GdiGlyphSource::AtlasAt(int points)
     if (found != m_atlases.end())
         return found->second;
 
-    FontOwner font { CreateFontW(-MulDiv(points, kDotsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    FontOwner font { CreateFontW(-MulDiv(points, m_dotsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, kWindowFontFace) };
     if (!font.Font)
         throw std::runtime_error("Couldn't open the window font Tahoma");

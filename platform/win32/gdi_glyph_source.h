@@ -1,4 +1,5 @@
-// Glyphs of a stock Windows face rendered with GDI's grey-scale antialiasing, at 96 dots per inch.
+// Glyphs of a stock Windows face rendered with GDI's grey-scale antialiasing, at the display's dots
+// per inch.
 #pragma once
 
 #include "platform/glyph_atlas.h"
@@ -16,7 +17,7 @@ class GdiGlyphSource final : public GlyphSource {
 public:
     // Makes the window font's atlas at once, so that a font that cannot be made is reported at
     // start-up. Throws std::runtime_error.
-    GdiGlyphSource();
+    explicit GdiGlyphSource(int dotsPerInch);
     ~GdiGlyphSource() override;
 
     GdiGlyphSource(const GdiGlyphSource&) = delete;
@@ -25,6 +26,7 @@ public:
     const GlyphAtlas& AtlasAt(int points) override;
 
 private:
+    int m_dotsPerInch;
     HDC m_dc = nullptr;
     std::map<int, GlyphAtlas> m_atlases;
 };

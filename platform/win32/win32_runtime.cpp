@@ -23,6 +23,16 @@ std::wstring Widen(const std::string& text)
     return wide;
 }
 
+// The system's scale, which the manifest's system awareness lets the program see unstretched.
+int SystemDotsPerInch()
+{
+    const HDC screen = GetDC(nullptr);
+    const int dotsPerInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return dotsPerInch > 0 ? dotsPerInch : kStandardDotsPerInch;
+}
+
 std::int16_t ShiftState()
 {
     const auto down = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
@@ -37,11 +47,12 @@ void ReportFailure(const std::string& message, HWND parent)
     MessageBoxW(parent, Widen(message).c_str(), L"tavrel", MB_ICONERROR | MB_OK);
 }
 
-// The window's surface: drawing goes to the off-screen image; Show shows the window.
+// The window's surface: drawing goes to the off-screen image; Show shows the window and takes
+// the client area the desktop gave it, which Windows keeps within the screen.
 class Win32Runtime::WindowSurface final : public RasterSurface {
 public:
-    WindowSurface(HWND window, GlyphSource& glyphs, const FormDesign& design)
-        : RasterSurface(glyphs, design.ClientWidth, design.ClientHeight, design.BackColor, kWindowFontSize)
+    WindowSurface(HWND window, GlyphSource& glyphs, int width, int height, Colour backColor)
+        : RasterSurface(glyphs, static_cast<float>(width), static_cast<float>(height), backColor, kWindowFontSize)
         , m_window(window)
     {
     }
@@ -49,6 +60,10 @@ public:
     void Show() override
     {
         ShowWindow(m_window, SW_SHOWNORMAL);
+        RECT client {};
+        GetClientRect(m_window, &client);
+        if (client.right != Image().Width() || client.bottom != Image().Height())
+            SetClientSize(static_cast<int>(client.right), static_cast<int>(client.bottom));
         UpdateWindow(m_window);
     }
 
@@ -63,10 +78,16 @@ std::unique_ptr<Win32Runtime> Win32Runtime::Start(const FormDesign& design)
         runtime.reset(new Win32Runtime());
         runtime->OpenWindow(design);
     } catch (const std::exception& failure) {
-        win32::ReportFailure(failure.what(), nullptr);
+        win32::ReportFailure(FailureMessage(failure), nullptr);
         return nullptr;
     }
     return runtime;
+}
+
+Win32Runtime::Win32Runtime()
+    : m_dotsPerInch(SystemDotsPerInch())
+    , m_glyphs(m_dotsPerInch)
+{
 }
 
 Win32Runtime::~Win32Runtime()
@@ -90,13 +111,15 @@ void Win32Runtime::OpenWindow(const FormDesign& design)
     windowClass.lpszClassName = kWindowClass;
     if (!RegisterClassExW(&windowClass))
         throw std::runtime_error("Couldn't register the window class");
-    RECT frame { 0, 0, design.ClientWidth, design.ClientHeight };
+    const int width = TwipsToPixels(design.ClientWidthTwips, m_dotsPerInch);
+    const int height = TwipsToPixels(design.ClientHeightTwips, m_dotsPerInch);
+    RECT frame { 0, 0, width, height };
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
     m_window = CreateWindowExW(0, kWindowClass, Widen(design.Caption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (!m_window)
         throw std::runtime_error("Couldn't open the window");
-    m_surface = std::make_unique<WindowSurface>(m_window, m_glyphs, design);
+    m_surface = std::make_unique<WindowSurface>(m_window, m_glyphs, width, height, design.BackColor);
 }
 
 int Win32Runtime::Run(FormEvents& form) { return RunEventLoop(*this, form, m_timers); }

@@ -34,7 +34,7 @@ public:
 private:
     class WindowSurface;
 
-    Win32Runtime() = default;
+    Win32Runtime();
     void OpenWindow(const FormDesign& design);
     void DispatchPendingEvents(FormEvents& form) override;
     bool CloseRequested() const override { return m_closeRequested; }
@@ -45,6 +45,8 @@ private:
 
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Read once, before the window and its fonts are made.
+    int m_dotsPerInch;
     GdiGlyphSource m_glyphs;
     HWND m_window = nullptr;
     std::unique_ptr<WindowSurface> m_surface;

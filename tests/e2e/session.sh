@@ -15,17 +15,26 @@ wait_until() {
     done
 }
 
+# SCREEN_SIZE gives the screen, 1280x800x24 unless set; NO_WINDOW_MANAGER=1 leaves the manager out.
 start_display() {
     local fifo
     fifo=$(mktemp -u) && mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-1280x800x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
     read -r -t 10 display_number <"$fifo" || fail "Xvfb did not start"
     rm -f "$fifo"
     export DISPLAY=":$display_number"
-    openbox >/dev/null 2>&1 &
-    WM_PID=$!
-    wait_until 10 wmctrl -m || fail "the window manager did not start"
+    [ "${NO_WINDOW_MANAGER:-}" = 1 ] && return
+    # On a loaded machine openbox now and then exits at start before it owns the screen; it is
+    # started again then.
+    local attempt
+    for attempt in 1 2 3; do
+        openbox >"$WORK_DIR/openbox.txt" 2>&1 &
+        WM_PID=$!
+        wait_until 10 sh -c "wmctrl -m || ! kill -0 $WM_PID" && wmctrl -m >/dev/null 2>&1 && return
+        kill "$WM_PID" 2>/dev/null
+    done
+    fail "the window manager did not start: $(cat "$WORK_DIR/openbox.txt")"
 }
 
 stop_display() {
@@ -79,6 +88,22 @@ check_rain_screenshot() {
         lit=$(convert "$image" -crop "${half_width}x${half_height}$corner" +repage -format '%[fx:mean>0.001]' info:)
         [ "$lit" = 1 ] || fail "the quarter at $corner of $image is dark"
     done
+}
+
+# Screenshots the window until it shows the rain (check_rain_screenshot), for up to the seconds
+# given; the last screenshot is left in $WORK_DIR/rain.png.
+wait_for_rain() {
+    local seconds=$1 size=$2
+    local deadline=$((SECONDS + seconds))
+    until import -window "$WINDOW" "$WORK_DIR/rain.png" 2>/dev/null && (check_rain_screenshot "$WORK_DIR/rain.png" "$size") 2>"$WORK_DIR/rain.txt"; do
+        [ "$SECONDS" -ge "$deadline" ] && fail "no rain within ${seconds}s: $(cat "$WORK_DIR/rain.txt" 2>/dev/null)"
+        sleep 0.1
+    done
+}
+
+# The client area of the window, as "WIDTHxHEIGHT".
+client_size() {
+    xwininfo -id "$WINDOW" | awk '/Width:/ { width = $2 } /Height:/ { height = $2 } END { print width "x" height }'
 }
 
 WORK_DIR=$(mktemp -d)

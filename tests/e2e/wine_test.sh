@@ -1,20 +1,22 @@
 #!/bin/bash
-# End-to-end: the Windows build under Wine on Xvfb shows the rain in "Form1" and ends on a key.
-# Usage: wine_test.sh TAVREL.EXE
+# End-to-end: the Windows build under Wine on Xvfb shows the rain in "Form1" over its whole client
+# area, at the scale Wine's LogPixels sets, and ends on a key.
+# Usage: wine_test.sh TAVREL.EXE [DPI]
 . "$(dirname "$0")/session.sh"
 EXE=$1
+DPI=${2:-96}
 WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
 [ -x "$WINE" ] || fail "wine64 is not installed"
 export WINEPREFIX="$WORK_DIR/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 start_display
 timeout 180 "$WINE" wineboot --init >/dev/null 2>&1 || fail "wineboot could not make a Wine prefix"
+"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1 || fail "could not set LogPixels"
+"$WINE" reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1 || fail "could not set LogPixels"
 WINDOW_WAIT=60 start_program "$WINE" "$EXE"
-geometry=$(xwininfo -id "$WINDOW")
-echo "$geometry" | grep -q 'Width: 545' && echo "$geometry" | grep -q 'Height: 336' || fail "client area is not 545 x 336: $geometry"
-sleep 1.5
-import -window "$WINDOW" "$WORK_DIR/shot.png"
-check_rain_screenshot "$WORK_DIR/shot.png" 545x336
+expected=$(python3 -c "import sys; d = int(sys.argv[1]); print(f'{(8175 * d + 720) // 1440}x{(5040 * d + 720) // 1440}')" "$DPI")
+[ "$(client_size)" = "$expected" ] || fail "client area is $(client_size) at $DPI dpi, expected $expected"
+wait_for_rain 20 "$expected"
 xdotool key a
 expect_exit 10 0
 wineserver -k 2>/dev/null || true
-echo "PASS: the Windows build runs under Wine"
+echo "PASS: the Windows build runs under Wine at $DPI dpi"

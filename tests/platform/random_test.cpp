@@ -29,15 +29,20 @@ TEST(RandomGenerator, NumbersAreExactTwentyFourBitFractionsBelowOne)
     }
 }
 
+std::uint64_t g_fakeNanoseconds = 0;
+std::uint64_t FakeClock() { return g_fakeNanoseconds; }
+
 TEST(RandomGenerator, SeedingFromTheClockChangesTheSequenceUnlessIgnored)
 {
+    // Starts a nanosecond apart, or a whole second, all draw different sequences.
     std::set<std::uint32_t> states;
-    for (int start = 0; start < 5; ++start) {
-        RandomGenerator random;
+    for (const std::uint64_t now : { 1'700'000'000'000'000'000ull, 1'700'000'000'000'000'001ull, 1'700'000'000'000'000'002ull, 1'700'000'001'000'000'000ull, 0ull }) {
+        g_fakeNanoseconds = now;
+        RandomGenerator random(ClockSeeding::FromClock, FakeClock);
         random.SeedFromClock();
         states.insert(random.State());
     }
-    EXPECT_GE(states.size(), 4u);
+    EXPECT_EQ(states.size(), 5u);
 
     RandomGenerator repeatable(ClockSeeding::Ignored);
     repeatable.SeedFromClock();

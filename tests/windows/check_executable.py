@@ -1,5 +1,5 @@
 """Checks a Windows build of tavrel without running it: the PE machine and format, its imports,
-and the version record and icon in its resources.
+and the version record, icon and manifest in its resources.
 Usage: check_executable.py EXE (i386|x86_64)"""
 
 import struct
@@ -48,9 +48,12 @@ def check_version_record(data):
 
 def check_resources(path):
     listing = subprocess.run(["wrestool", "-l", path], check=True, capture_output=True, text=True).stdout
-    for kind in ("type=group_icon", "type=icon", "type=version"):
+    for kind in ("type=group_icon", "type=icon", "type=version", "type=24"):
         if kind not in listing:
             fail(f"no {kind} resource")
+    manifest = subprocess.run(["wrestool", "-x", "--raw", "--type=24", path], check=True, capture_output=True).stdout
+    if b"<dpiAware" not in manifest or b">true</dpiAware>" not in manifest:
+        fail("the manifest does not declare the program aware of the display's scale")
 
 
 def check_imports(path, architecture):

@@ -8,11 +8,11 @@
 #include "platform/sdl/font_file.h"
 #include "platform/sdl/png_file.h"
 #include "platform/sdl/ttf_glyph_source.h"
+#include "tools/trace/checked_output.h"
 #include "tools/trace/trace_options.h"
 
 #include <cstdio>
 #include <memory>
-#include <sstream>
 
 namespace {
 
@@ -22,18 +22,18 @@ constexpr int kBadUsageStatus = 2;
 constexpr int kFailureStatus = 1;
 
 template<typename Array>
-void WriteColumnValues(std::ostream& out, const Array& array, std::int16_t lastColumn)
+void WriteColumnValues(trace::CheckedOutput& out, const Array& array, std::int16_t lastColumn)
 {
     out << '[';
     for (int column = 0; column <= lastColumn; ++column)
-        out << (column ? "," : "") << array(column);
+        out << (column ? "," : "") << int { array(column) };
     out << ']';
 }
 
-void WriteField(std::ostream& out, const RainField& field)
+void WriteField(trace::CheckedOutput& out, const RainField& field)
 {
-    out << "{\"cell_width\":" << field.CellWidth << ",\"cell_height\":" << field.CellHeight
-        << ",\"max_column\":" << field.MaxColumn << ",\"max_row\":" << field.MaxRow << ",\"drop_row\":";
+    out << "{\"cell_width\":" << int { field.CellWidth } << ",\"cell_height\":" << int { field.CellHeight }
+        << ",\"max_column\":" << int { field.MaxColumn } << ",\"max_row\":" << int { field.MaxRow } << ",\"drop_row\":";
     WriteColumnValues(out, field.DropRow, field.MaxColumn);
     out << ",\"glyph_size\":";
     WriteColumnValues(out, field.GlyphSize, field.MaxColumn);
@@ -47,7 +47,7 @@ void WriteField(std::ostream& out, const RainField& field)
     out << ']';
 }
 
-void WritePrints(std::ostream& out, const std::vector<PrintRecord>& prints)
+void WritePrints(trace::CheckedOutput& out, const std::vector<PrintRecord>& prints)
 {
     out << ",\"frame\":[";
     for (std::size_t index = 0; index < prints.size(); ++index) {
@@ -61,14 +61,15 @@ void WritePrints(std::ostream& out, const std::vector<PrintRecord>& prints)
 
 int RunTrace(const trace::TraceOptions& options)
 {
-    // With --png the surface draws with the window font, which also measures the cell.
+    // With --png the surface draws with the window font at the given scale, which also measures
+    // the cell.
     std::unique_ptr<sdl::TtfLibrary> ttf;
     std::unique_ptr<sdl::TtfGlyphSource> glyphs;
     std::unique_ptr<Surface> drawing;
     if (options.PngFile) {
         ttf = std::make_unique<sdl::TtfLibrary>();
-        glyphs = std::make_unique<sdl::TtfGlyphSource>(sdl::FindFontFile(sdl::kWindowFontFamily));
-        drawing = std::make_unique<RasterSurface>(*glyphs, static_cast<int>(options.ClientWidth), static_cast<int>(options.ClientHeight), Tavrel::kDesign.BackColor, sdl::kWindowFontSize);
+        glyphs = std::make_unique<sdl::TtfGlyphSource>(sdl::FindFontFile(sdl::kWindowFontFamily), options.DotsPerInch);
+        drawing = std::make_unique<RasterSurface>(*glyphs, options.ClientWidth, options.ClientHeight, Tavrel::kDesign.BackColor, sdl::kWindowFontSize);
     } else {
         drawing = std::make_unique<FixedMetricsSurface>(options.ClientWidth, options.ClientHeight, *options.CellWidth, *options.CellHeight);
     }
@@ -89,14 +90,15 @@ int RunTrace(const trace::TraceOptions& options)
     if (drawFrame)
         window.Timer1_Timer();
 
-    std::ostringstream json;
+    if (options.PngFile)
+        sdl::SavePng(static_cast<RasterSurface&>(*drawing).Image(), *options.PngFile);
+    // Written as it is made: the text of a large field is many times the field's own size.
+    trace::CheckedOutput json(stdout, "the standard output");
     WriteField(json, window.Field());
     if (options.Frame)
         WritePrints(json, surface.Prints());
     json << "}\n";
-    if (options.PngFile)
-        sdl::SavePng(static_cast<RasterSurface&>(*drawing).Image(), *options.PngFile);
-    std::fputs(json.str().c_str(), stdout);
+    json.Finish();
     return 0;
 }
 
@@ -114,7 +116,7 @@ int main(int argc, char** argv)
     try {
         return RunTrace(options);
     } catch (const std::exception& failure) {
-        std::fprintf(stderr, "tavrel-trace: %s\n", failure.what());
+        std::fprintf(stderr, "tavrel-trace: %s\n", tavrel::FailureMessage(failure).c_str());
         return kFailureStatus;
     }
 }

@@ -3,6 +3,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
+#include <set>
 #include <stdexcept>
 
 namespace tavrel::trace {
@@ -14,6 +16,11 @@ Number ParseNumber(const std::string& text, const std::string& option)
 {
     Number value {};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::result_out_of_range && end == text.data() + text.size()) {
+        const bool negative = !text.empty() && text.front() == '-';
+        throw std::invalid_argument(option + (negative ? " takes at least " : " takes at most ")
+            + std::to_string(negative ? std::numeric_limits<Number>::lowest() : std::numeric_limits<Number>::max()) + ", not '" + text + "'");
+    }
     if (error != std::errc {} || end != text.data() + text.size())
         throw std::invalid_argument(option + " takes numbers, not '" + text + "'");
     return value;
@@ -27,12 +34,20 @@ float ParseExtent(const std::string& text, const std::string& option)
     return value;
 }
 
+long ParseInRange(const std::string& text, const std::string& option, long lowest, long highest)
+{
+    const long value = ParseNumber<long>(text, option);
+    if (value < lowest || value > highest)
+        throw std::invalid_argument(option + " takes a value from " + std::to_string(lowest) + " to " + std::to_string(highest) + ", not '" + text + "'");
+    return value;
+}
+
 }
 
 TraceOptions ParseTraceOptions(const std::vector<std::string>& arguments)
 {
     TraceOptions options;
-    bool hasClient = false;
+    std::set<std::string> given;
     std::size_t index = 0;
     const auto next = [&](const std::string& option) -> const std::string& {
         if (index >= arguments.size())
@@ -41,34 +56,34 @@ TraceOptions ParseTraceOptions(const std::vector<std::string>& arguments)
     };
     while (index < arguments.size()) {
         const std::string option = arguments[index++];
+        if (option.starts_with("--") && !given.insert(option).second)
+            throw std::invalid_argument(option + " is given more than once");
         if (option == "--client") {
             options.ClientWidth = ParseExtent(next(option), option);
             options.ClientHeight = ParseExtent(next(option), option);
-            hasClient = true;
         } else if (option == "--cell") {
             options.CellWidth = ParseExtent(next(option), option);
             options.CellHeight = ParseExtent(next(option), option);
         } else if (option == "--steps") {
-            options.Steps = ParseNumber<long>(next(option), option);
-            if (options.Steps < 0)
-                throw std::invalid_argument("--steps takes a count of 0 or more");
+            options.Steps = ParseInRange(next(option), option, 0, std::numeric_limits<long>::max());
         } else if (option == "--frame") {
             options.Frame = true;
         } else if (option == "--state") {
-            const long state = ParseNumber<long>(next(option), option);
-            if (state < 0 || state > 0xFFFFFF)
-                throw std::invalid_argument("--state takes a value from 0 to 16777215");
-            options.State = static_cast<std::uint32_t>(state);
+            options.State = static_cast<std::uint32_t>(ParseInRange(next(option), option, 0, 0xFFFFFF));
         } else if (option == "--png") {
             options.PngFile = next(option);
+        } else if (option == "--dpi") {
+            options.DotsPerInch = static_cast<int>(ParseInRange(next(option), option, kLowestDotsPerInch, kHighestDotsPerInch));
         } else {
             throw std::invalid_argument("unknown option '" + option + "'");
         }
     }
-    if (!hasClient)
+    if (!given.contains("--client"))
         throw std::invalid_argument("--client is required");
     if (options.CellWidth.has_value() == options.PngFile.has_value())
         throw std::invalid_argument("give either --cell or --png");
+    if (given.contains("--dpi") && !options.PngFile)
+        throw std::invalid_argument("--dpi goes with --png: --cell gives the cell itself");
     return options;
 }
 

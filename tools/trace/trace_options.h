@@ -17,13 +17,19 @@ struct TraceOptions {
     bool Frame = false;
     std::optional<std::uint32_t> State;
     std::optional<std::string> PngFile;
+    int DotsPerInch = 96;
 };
 
+// The display scales --dpi takes: 50% to 500% of 96 dots per inch.
+inline constexpr long kLowestDotsPerInch = 48;
+inline constexpr long kHighestDotsPerInch = 480;
+
 inline constexpr const char* kUsage =
-    "usage: tavrel-trace --client W H (--cell CW CH | --png FILE) [--steps N] [--frame] [--state S]\n"
-    "  --client W H   client area in pixels\n"
+    "usage: tavrel-trace --client W H (--cell CW CH | --png FILE [--dpi D]) [--steps N] [--frame] [--state S]\n"
+    "  --client W H   client area in pixels (surface units)\n"
     "  --cell CW CH   size of the measured \"X\", without a font\n"
     "  --png FILE     draw with the window font instead, and save the last frame as a PNG\n"
+    "  --dpi D        the display's dots per inch for --png, 48..480 (default 96)\n"
     "  --steps N      rain steps to run after start-up (default 0)\n"
     "  --frame        draw one frame after the steps and list its prints\n"
     "  --state S      generator state 0..16777215 for the steps, in place of the clock\n";

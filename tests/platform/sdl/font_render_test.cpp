@@ -1,4 +1,5 @@
 #include "platform/characters.h"
+#include "platform/display_scale.h"
 #include "platform/raster_surface.h"
 #include "platform/sdl/font_file.h"
 #include "platform/sdl/ttf_glyph_source.h"
@@ -14,7 +15,7 @@ constexpr Colour kBlack = MakeColour(0, 0, 0);
 
 struct FontRender : testing::Test {
     sdl::TtfLibrary library;
-    sdl::TtfGlyphSource glyphs { sdl::FindFontFile(sdl::kWindowFontFamily) };
+    sdl::TtfGlyphSource glyphs { sdl::FindFontFile(sdl::kWindowFontFamily), kStandardDotsPerInch };
     RasterSurface surface { glyphs, 545, 336, kBlack, sdl::kWindowFontSize };
     RainField field;
     RandomGenerator random;
@@ -103,6 +104,27 @@ TEST_F(FontRender, EveryCodeOfTheCodePageHasAGlyphExceptTheBlankOnes)
         const bool blank = code == 0 || code == 32 || code == 0xA0 || code == 0xAD || IsUnassignedCode(static_cast<std::uint8_t>(code));
         EXPECT_EQ(atlas.Glyphs[static_cast<std::size_t>(code)].Width == 0, blank) << "code " << code;
     }
+}
+
+TEST(FontScale, GlyphsAtTwiceTheDotsPerInchHaveTwiceTheLinearSize)
+{
+    sdl::TtfLibrary library;
+    const std::string file = sdl::FindFontFile(sdl::kWindowFontFamily);
+    sdl::TtfGlyphSource standard { file, kStandardDotsPerInch };
+    sdl::TtfGlyphSource doubled { file, 2 * kStandardDotsPerInch };
+    // Ink extents of "M" and "g" at each glyph size of the rain, and the window font's cell.
+    for (int points = 8; points <= 20; ++points) {
+        for (const unsigned char code : { 'M', 'g' }) {
+            const GlyphBitmap& small = standard.AtlasAt(points).Glyphs[code];
+            const GlyphBitmap& large = doubled.AtlasAt(points).Glyphs[code];
+            EXPECT_NEAR(large.Width, 2 * small.Width, 2) << points << " points, " << code;
+            EXPECT_NEAR(large.Height, 2 * small.Height, 2) << points << " points, " << code;
+            EXPECT_NEAR(large.Advance, 2 * small.Advance, 2) << points << " points, " << code;
+        }
+    }
+    RasterSurface window { doubled, 1090, 672, kBlack, sdl::kWindowFontSize };
+    EXPECT_NEAR(window.TextWidth("X"), 14.0f, 1.0f);
+    EXPECT_NEAR(window.TextHeight("X"), 26.0f, 1.0f);
 }
 
 }
