@@ -83,6 +83,7 @@ VideoLibrary::VideoLibrary()
     // Only a driver that shows a window will do: left to itself, SDL falls back to an off-screen
     // one where there is no display, and the program would run unseen until killed.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
+    HandleDisplayErrors();
     // The image is composed on the CPU, so the window needs only a place to copy it to. SDL would
     // otherwise show it through an OpenGL texture, which without a GPU (under Xvfb) means a
     // software rasteriser with threads of its own and a hundred megabytes of memory; the native

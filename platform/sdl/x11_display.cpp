@@ -2,12 +2,14 @@
 #include "platform/sdl/x11_display.h"
 
 #include "platform/display_scale.h"
+#include "platform/runtime.h"
 #include "platform/sdl/sdl_handles.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -53,6 +55,24 @@ int DotsPerInchOf(Display& display)
     return static_cast<int>(std::lround(dotsPerInch));
 }
 
+int IgnoreRefusedRequest(Display*, XErrorEvent*) { return 0; }
+
+// Xlib ends the process when this returns, and nothing may unwind through it; with the display
+// gone there is no box to show either, so the report is the line on stderr.
+int ReportDisplayClosed(Display* display)
+{
+    const char* name = display ? DisplayString(display) : nullptr;
+    std::fprintf(stderr, "tavrel: The display closed: the connection to \"%s\" was lost\n", name ? name : "");
+    std::fflush(stderr);
+    std::_Exit(kStartupFailureStatus);
+}
+
+}
+
+void HandleDisplayErrors()
+{
+    XSetErrorHandler(IgnoreRefusedRequest);
+    XSetIOErrorHandler(ReportDisplayClosed);
 }
 
 int ReadDisplayDotsPerInch()

@@ -9,4 +9,11 @@ namespace tavrel::sdl {
 // no display to open, so that the program never runs without a window.
 int ReadDisplayDotsPerInch();
 
+// Makes the X connections of the process answer the display's errors as the program's own: a
+// lost display (the server ended or the connection broke) ends the program through the error
+// report, "The display closed: <reason>" on stderr, with status 1; a refused request (a wake-up
+// sent to a window the program has just closed, say) is not a reason to end the program and is
+// ignored, where Xlib by default would print its own text and exit.
+void HandleDisplayErrors();
+
 }

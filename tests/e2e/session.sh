@@ -66,7 +66,7 @@ expect_exit() {
     wait "$PROGRAM_PID"
     local actual=$?
     PROGRAM_PID=
-    [ "$actual" -eq "$status" ] || fail "exit status $actual, expected $status"
+    [ "$actual" -eq "$status" ] || fail "exit status $actual, expected $status; stderr: $(cat "$WORK_DIR/stderr.txt" 2>/dev/null)"
 }
 
 # A screenshot of the rain: the given size, the head colour and many greens, nothing but greens

@@ -63,6 +63,25 @@ screen-smaller-than-a-cell)
     wmctrl -c tavrel
     expect_exit 5 1
     ;;
+no-display)
+    # Nothing to show a window on: the error report on stderr and status 1 at once, never a
+    # program running unseen. The screen that does not exist is one of a live display.
+    start_display
+    for display in "" ":$((${DISPLAY#:} + 50))" garbage "$DISPLAY.5"; do
+        DISPLAY=$display timeout 5 "$PROGRAM" 2>"$WORK_DIR/stderr.txt" &
+        PROGRAM_PID=$!
+        expect_exit 1 1
+        grep -q "^tavrel: Couldn't open the display: " "$WORK_DIR/stderr.txt" || fail "DISPLAY='$display': stderr says $(cat "$WORK_DIR/stderr.txt")"
+    done
+    ;;
+display-lost)
+    start_display
+    start_program "$PROGRAM"
+    kill -9 "$XVFB_PID"
+    XVFB_PID=
+    expect_exit 1 1
+    grep -q '^tavrel: The display closed: ' "$WORK_DIR/stderr.txt" || fail "stderr says $(cat "$WORK_DIR/stderr.txt")"
+    ;;
 letter-ends | escape-ends | shift-alone-ends)
     start_display
     start_program "$PROGRAM"
