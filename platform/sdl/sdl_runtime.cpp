@@ -15,21 +15,6 @@ namespace {
 
 constexpr const char* kProgramName = "tavrel";
 
-// Letters and digits report their upper-case character codes; other keys report 0.
-std::int16_t KeyCodeOf(SDL_Keycode key)
-{
-    if (key >= SDLK_a && key <= SDLK_z)
-        return static_cast<std::int16_t>('A' + (key - SDLK_a));
-    if (key >= SDLK_0 && key <= SDLK_9)
-        return static_cast<std::int16_t>(key);
-    return 0;
-}
-
-std::int16_t ShiftStateOf(Uint16 modifiers)
-{
-    return static_cast<std::int16_t>(((modifiers & KMOD_SHIFT) ? 1 : 0) | ((modifiers & KMOD_CTRL) ? 2 : 0) | ((modifiers & KMOD_ALT) ? 4 : 0));
-}
-
 // A missing or unreadable icon leaves the desktop's default one: the window works the same.
 void SetWindowIcon(SDL_Window& window, std::span<const unsigned char> png)
 {
@@ -78,12 +63,15 @@ void ReportFailure(const std::string& message, SDL_Window* parent)
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kProgramName, message.c_str(), parent);
 }
 
-VideoLibrary::VideoLibrary()
+VideoLibrary::VideoLibrary(const DisplayFacts& display)
 {
     // Only a driver that shows a window will do: left to itself, SDL falls back to an off-screen
     // one where there is no display, and the program would run unseen until killed.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
     HandleDisplayErrors();
+    SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, display.WindowVisual.c_str());
+    // The program ignores the mouse: no pointer grab on every press.
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     // The image is composed on the CPU, so the window needs only a place to copy it to. SDL would
     // otherwise show it through an OpenGL texture, which without a GPU (under Xvfb) means a
     // software rasteriser with threads of its own and a hundred megabytes of memory; the native
@@ -91,6 +79,14 @@ VideoLibrary::VideoLibrary()
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         throw SdlError("Couldn't open the display");
+    // Every key press is taken from the X event itself (KeyPressIn), so that no key is lost for
+    // want of a scancode; the mouse's events are not even queued.
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    SDL_EventState(SDL_KEYDOWN, SDL_IGNORE);
+    SDL_EventState(SDL_KEYUP, SDL_IGNORE);
+    SDL_EventState(SDL_TEXTINPUT, SDL_IGNORE);
+    for (const Uint32 mouse : { SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL })
+        SDL_EventState(mouse, SDL_IGNORE);
 }
 
 VideoLibrary::~VideoLibrary() { SDL_Quit(); }
@@ -156,13 +152,14 @@ std::unique_ptr<SdlRuntime> SdlRuntime::Start(const FormDesign& design)
 
 void SdlRuntime::OpenWindow(const FormDesign& design)
 {
-    m_glyphs = std::make_unique<TtfGlyphSource>(FindFontFile(kWindowFontFamily), m_dotsPerInch);
-    const int width = TwipsToPixels(design.ClientWidthTwips, m_dotsPerInch);
-    const int height = TwipsToPixels(design.ClientHeightTwips, m_dotsPerInch);
+    m_glyphs = std::make_unique<TtfGlyphSource>(FindFontFile(kWindowFontFamily), m_display.DotsPerInch);
+    const int width = TwipsToPixels(design.ClientWidthTwips, m_display.DotsPerInch);
+    const int height = TwipsToPixels(design.ClientHeightTwips, m_display.DotsPerInch);
     m_window.reset(SDL_CreateWindow(design.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_HIDDEN));
     if (!m_window)
         throw SdlError("Couldn't open the window");
     SetWindowIcon(*m_window, design.IconPng);
+    IgnorePointer(*m_window);
     m_surface = std::make_unique<WindowSurface>(*m_window, *m_glyphs, width, height, design.BackColor);
 }
 
@@ -175,8 +172,9 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
     SDL_Event event;
     while (!m_closeRequested && SDL_PollEvent(&event)) {
         switch (event.type) {
-        case SDL_KEYDOWN:
-            form.Form_KeyDown(KeyCodeOf(event.key.keysym.sym), ShiftStateOf(event.key.keysym.mod));
+        case SDL_SYSWMEVENT:
+            if (const auto press = KeyPressIn(*event.syswm.msg))
+                form.Form_KeyDown(press->KeyCode, press->Shift);
             break;
         case SDL_QUIT:
             m_closeRequested = true;
@@ -184,6 +182,10 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE)
                 m_closeRequested = true;
+            // Mapped again (after a desktop hid it, say): without a window manager nobody else
+            // gives the focus back, and the keys would go nowhere.
+            else if (event.window.event == SDL_WINDOWEVENT_SHOWN)
+                SDL_SetWindowInputFocus(m_window.get());
             else if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
                 Present(Redraw::Always);
             break;

@@ -20,7 +20,7 @@ void ReportFailure(const std::string& message, SDL_Window* parent);
 
 class VideoLibrary {
 public:
-    VideoLibrary();
+    explicit VideoLibrary(const DisplayFacts& display);
     ~VideoLibrary();
     VideoLibrary(const VideoLibrary&) = delete;
     VideoLibrary& operator=(const VideoLibrary&) = delete;
@@ -57,8 +57,8 @@ private:
     // Read first: without a display there is nothing to start. The video library is started next
     // and released last, so that the error report can still show a message box when the font or
     // the window fails.
-    int m_dotsPerInch = ReadDisplayDotsPerInch();
-    VideoLibrary m_video;
+    DisplayFacts m_display = ReadDisplay();
+    VideoLibrary m_video { m_display };
     TtfLibrary m_ttf;
     std::unique_ptr<TtfGlyphSource> m_glyphs;
     WindowHandle m_window;

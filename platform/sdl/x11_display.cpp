@@ -5,8 +5,11 @@
 #include "platform/runtime.h"
 #include "platform/sdl/sdl_handles.h"
 
+#include <SDL2/SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <cmath>
 #include <cstdio>
@@ -35,6 +38,25 @@ std::string WhyNoDisplay()
     if (!name || !*name)
         return "DISPLAY is not set";
     return std::string("cannot connect to \"") + name + "\", or it has no such screen";
+}
+
+// SDL prefers a DirectColor visual where the server lists one first, and a DirectColor window
+// shows the image through a colour map nobody set (black as (8, 0, 8) at depth 16); its
+// framebuffer knows no 30-bit format either. The default visual where it is a true-colour one
+// SDL can fill, else a 24-bit one, else a 32-bit one.
+std::string WindowVisualOf(Display& display)
+{
+    const int screen = DefaultScreen(&display);
+    Visual* standard = DefaultVisual(&display, screen);
+    const int depth = DefaultDepth(&display, screen);
+    if (standard->c_class == TrueColor && (depth == 15 || depth == 16 || depth == 24))
+        return std::to_string(XVisualIDFromVisual(standard));
+    XVisualInfo found {};
+    for (const int candidate : { 24, 32 }) {
+        if (XMatchVisualInfo(&display, screen, candidate, TrueColor, &found))
+            return std::to_string(found.visualid);
+    }
+    throw PlatformError("Couldn't open the display: its " + std::to_string(depth) + "-bit colours have no true-colour visual");
 }
 
 int DotsPerInchOf(Display& display)
@@ -75,12 +97,41 @@ void HandleDisplayErrors()
     XSetIOErrorHandler(ReportDisplayClosed);
 }
 
-int ReadDisplayDotsPerInch()
+DisplayFacts ReadDisplay()
 {
     const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
     if (!display)
         throw PlatformError("Couldn't open the display: " + WhyNoDisplay());
-    return DotsPerInchOf(*display);
+    return DisplayFacts { DotsPerInchOf(*display), WindowVisualOf(*display) };
+}
+
+void IgnorePointer(SDL_Window& window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(&window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    constexpr long kPointerEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | ButtonMotionMask | EnterWindowMask | LeaveWindowMask;
+    XWindowAttributes attributes {};
+    if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes))
+        return;
+    XSelectInput(info.info.x11.display, info.info.x11.window, attributes.your_event_mask & ~kPointerEvents);
+    XFlush(info.info.x11.display);
+}
+
+std::optional<PressedKey> KeyPressIn(const SDL_SysWMmsg& message)
+{
+    if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != KeyPress)
+        return std::nullopt;
+    XKeyEvent key = message.msg.x11.event.xkey;
+    const KeySym symbol = XLookupKeysym(&key, 0);
+    PressedKey press;
+    if (symbol >= XK_a && symbol <= XK_z)
+        press.KeyCode = static_cast<std::int16_t>('A' + (symbol - XK_a));
+    else if (symbol >= XK_0 && symbol <= XK_9)
+        press.KeyCode = static_cast<std::int16_t>('0' + (symbol - XK_0));
+    press.Shift = static_cast<std::int16_t>(((key.state & ShiftMask) ? 1 : 0) | ((key.state & ControlMask) ? 2 : 0) | ((key.state & Mod1Mask) ? 4 : 0));
+    return press;
 }
 
 }

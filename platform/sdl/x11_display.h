@@ -1,13 +1,41 @@
-// What the program reads of the X display before SDL opens its window there.
+// What the program reads of the X display before SDL opens its window there, and the X events
+// it takes from SDL.
 #pragma once
+
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
 
 namespace tavrel::sdl {
 
-// Opens the display that DISPLAY names, as SDL will, and reads the desktop's text scale from its
-// resource database (Xft.dpi, which desktops set when the user picks a scale): 96 when it is
-// absent or unreadable. Throws PlatformError("Couldn't open the display: <reason>") when there is
-// no display to open, so that the program never runs without a window.
-int ReadDisplayDotsPerInch();
+struct DisplayFacts {
+    // The desktop's text scale (Xft.dpi, which desktops set when the user picks a scale); 96
+    // when it is absent or unreadable.
+    int DotsPerInch = 96;
+    // The id of the visual the window is made with: a true-colour one that SDL's framebuffer can
+    // fill, so that black is black at every depth.
+    std::string WindowVisual;
+};
+
+// Opens the display that DISPLAY names, as SDL will. Throws PlatformError("Couldn't open the
+// display: <reason>") when there is no display to open, so that the program never runs without
+// a window, or when none of its visuals holds true colour.
+DisplayFacts ReadDisplay();
+
+// The window takes no pointer events at all: the program ignores the mouse, and a storm of
+// clicks then costs nothing and cannot crowd a key out of the queue.
+void IgnorePointer(SDL_Window& window);
+
+struct PressedKey {
+    std::int16_t KeyCode = 0;
+    std::int16_t Shift = 0;
+};
+
+// A key press from the X event itself, for keys that SDL has no scancode for and drops
+// (XF86WLAN, F35, ...): letters and digits report their upper-case codes, other keys 0.
+std::optional<PressedKey> KeyPressIn(const SDL_SysWMmsg& message);
 
 // Makes the X connections of the process answer the display's errors as the program's own: a
 // lost display (the server ended or the connection broke) ends the program through the error

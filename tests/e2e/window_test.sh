@@ -89,6 +89,57 @@ letter-ends | escape-ends | shift-alone-ends)
     xdotool key "$key"
     expect_exit 1 0
     ;;
+unmapped-keys-end)
+    # Keys that SDL has no scancode for reach the window all the same, and end the program.
+    start_display
+    for key in XF86WLAN F35; do
+        start_program "$PROGRAM"
+        xdotool key "$key"
+        expect_exit 1 0
+    done
+    ;;
+remapped-window-keeps-the-keys)
+    # Without a window manager nobody gives the focus back to a window mapped again but the
+    # window itself.
+    NO_WINDOW_MANAGER=1 start_display
+    start_program "$PROGRAM"
+    xdotool windowunmap --sync "$WINDOW"
+    xdotool windowmap --sync "$WINDOW"
+    wait_until 5 sh -c "[ \"\$(xdotool getwindowfocus)\" = $WINDOW ]" || fail "the window mapped again has no focus"
+    xdotool key a
+    expect_exit 1 0
+    ;;
+depth-15 | depth-16 | depth-30)
+    # Exactly black, and the head colour as exactly as the depth holds it: red and blue within
+    # one step of 5 bits (8 in 255) of 100 at 15 and 16 bits, exact at 30. Nothing with red but
+    # the head's mixes.
+    SCREEN_SIZE=640x480x${SCENARIO#depth-} start_display
+    start_program "$PROGRAM"
+    tolerance=$(case "$SCENARIO" in depth-30) echo 0 ;; *) echo 4 ;; esac)
+    deadline=$((SECONDS + 10))
+    until import -window "$WINDOW" -depth 8 "$WORK_DIR/shot.png" 2>/dev/null \
+        && colours=$(convert "$WORK_DIR/shot.png" -format %c histogram:info:- | grep -o '([0-9]*,[0-9]*,[0-9]*' | tr -d '(') \
+        && echo "$colours" | grep -qx '0,0,0' \
+        && echo "$colours" | awk -F, -v t="$tolerance" '$2 == 255 && $1 == $3 && $1 >= 100 - t && $1 <= 100 + t { found = 1 } END { exit !found }' \
+        && ! echo "$colours" | awk -F, '$1 != $3 || $1 > 104 { bad = 1 } END { exit !bad }'; do
+        [ "$SECONDS" -ge "$deadline" ] && fail "no exact black and head colour at ${SCENARIO#depth-} bits: $(echo "$colours" | sort -t, -k1nr | head -5)"
+        sleep 0.1
+    done
+    xdotool key a
+    expect_exit 1 0
+    ;;
+click-storm-loses-no-key)
+    # Thousands of clicks, then one key: the key still ends the program at once, and the clicks
+    # cost no memory.
+    start_display
+    start_program "$PROGRAM"
+    before=$(awk '/VmRSS/ { print $2 }' "/proc/$PROGRAM_PID/status")
+    xdotool mousemove --window "$WINDOW" 200 150 click --repeat 20000 --delay 0 1
+    after=$(awk '/VmRSS/ { print $2 }' "/proc/$PROGRAM_PID/status")
+    [ $((after - before)) -lt 10240 ] || fail "resident memory grew from $before kB to $after kB over the clicks"
+    xdotool key a
+    expect_exit 1 0
+    ;;
 mouse-does-not-end)
     start_display
     start_program "$PROGRAM"
