@@ -1,6 +1,7 @@
 // The window, its event loop and the error report on SDL.
 #include "platform/sdl/sdl_runtime.h"
 
+#include "platform/sdl/box_signals.h"
 #include "platform/sdl/font_file.h"
 #include "platform/sdl/x11_display.h"
 
@@ -59,8 +60,11 @@ void FitOnScreen(SDL_Window& window)
 void ReportFailure(const std::string& message, SDL_Window* parent)
 {
     std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str());
-    if (SDL_WasInit(SDL_INIT_VIDEO))
+    std::fflush(stderr);
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+        const BoxSignals endWithTheBox;
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kProgramName, message.c_str(), parent);
+    }
 }
 
 VideoLibrary::VideoLibrary(const DisplayFacts& display)

@@ -63,6 +63,21 @@ screen-smaller-than-a-cell)
     wmctrl -c tavrel
     expect_exit 5 1
     ;;
+signal-takes-the-box-away)
+    # A signal while the start-up error box is shown ends the program and the box with it.
+    SCREEN_SIZE=320x20x24 start_display
+    for signal in TERM INT HUP; do
+        # Started with SIGINT at its default, as from a terminal: a background job ignores it.
+        python3 -c 'import os, signal, sys; signal.signal(signal.SIGINT, signal.SIG_DFL); os.execv(sys.argv[1], sys.argv[1:])' "$PROGRAM" 2>"$WORK_DIR/stderr.txt" &
+        PROGRAM_PID=$!
+        wait_until 10 sh -c 'wmctrl -l | grep -q " tavrel$"' || fail "no error box appeared: $(cat "$WORK_DIR/stderr.txt")"
+        kill -"$signal" "$PROGRAM_PID"
+        wait_until 2 program_ended || fail "SIG$signal did not end the program"
+        wait "$PROGRAM_PID" 2>/dev/null
+        PROGRAM_PID=
+        wait_until 2 sh -c '! wmctrl -l | grep -q " tavrel$"' || fail "SIG$signal left the error box on screen"
+    done
+    ;;
 no-display)
     # Nothing to show a window on: the error report on stderr and status 1 at once, never a
     # program running unseen. The screen that does not exist is one of a live display.
