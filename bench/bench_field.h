@@ -10,13 +10,13 @@ namespace tavrel::bench {
 inline constexpr std::int16_t kCellWidth = 7;
 inline constexpr std::int16_t kCellHeight = 13;
 
-inline RainField FullField(int clientWidth, int clientHeight, RandomGenerator& random)
+inline RainField FullField(int clientWidth, int clientHeight, RandomGenerator& random, std::int16_t cellWidth = kCellWidth, std::int16_t cellHeight = kCellHeight)
 {
     RainField field;
-    field.CellWidth = kCellWidth;
-    field.CellHeight = kCellHeight;
-    field.MaxColumn = LastCellIndex(static_cast<float>(clientWidth), kCellWidth);
-    field.MaxRow = LastCellIndex(static_cast<float>(clientHeight), kCellHeight);
+    field.CellWidth = cellWidth;
+    field.CellHeight = cellHeight;
+    field.MaxColumn = LastCellIndex(static_cast<float>(clientWidth), cellWidth);
+    field.MaxRow = LastCellIndex(static_cast<float>(clientHeight), cellHeight);
     CreateField(field);
     FillField(field, random);
     for (int step = 0; step < 1000; ++step)

@@ -28,7 +28,8 @@ FontEngine& SharedFontEngine()
 void DrawFrames(benchmark::State& state, Surface& surface, int width, int height)
 {
     RandomGenerator random;
-    const RainField field = FullField(width, height, random);
+    // The cell the window would measure in its font on this surface.
+    const RainField field = FullField(width, height, random, static_cast<std::int16_t>(surface.TextWidth("X")), static_cast<std::int16_t>(surface.TextHeight("X")));
     DrawFrame(field, surface, random); // makes the atlases of the sizes in use
     std::int64_t lit = 0;
     for (int column = 0; column <= field.MaxColumn; ++column) {
@@ -49,6 +50,18 @@ void BM_FrameRasterSurface(benchmark::State& state)
     DrawFrames(state, surface, width, height);
 }
 BENCHMARK(BM_FrameRasterSurface)->Args({ 545, 336 })->Args({ 1920, 1080 })->Args({ 3840, 2160 })->Unit(benchmark::kMillisecond);
+
+// The window at a desktop scale: its client area and every glyph size at the given dots per inch.
+void BM_FrameAtScale(benchmark::State& state)
+{
+    const int dotsPerInch = static_cast<int>(state.range(0));
+    const int width = TwipsToPixels(8175, dotsPerInch);
+    const int height = TwipsToPixels(5040, dotsPerInch);
+    sdl::TtfGlyphSource glyphs(SharedFontEngine().file, dotsPerInch);
+    RasterSurface surface(glyphs, static_cast<float>(width), static_cast<float>(height), MakeColour(0, 0, 0), sdl::kWindowFontSize);
+    DrawFrames(state, surface, width, height);
+}
+BENCHMARK(BM_FrameAtScale)->Arg(96)->Arg(144)->Arg(192)->Unit(benchmark::kMillisecond);
 
 void BM_FramePlainTtfSurface(benchmark::State& state)
 {
