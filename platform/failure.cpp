@@ -1,6 +1,7 @@
 // Messages of the runtime's failures.
 #include "platform/failure.h"
 
+#include <cstdlib>
 #include <new>
 
 namespace tavrel {
@@ -26,6 +27,17 @@ const char* FailureMessage(FailureKind kind)
         return "Out of memory";
     }
     return "Unknown failure";
+}
+
+bool MemoryIsShort()
+{
+    // As much as the largest of start-up's allocations besides the image: a glyph being rendered,
+    // a font's tables. Kept in a volatile so that the allocation is really made.
+    constexpr std::size_t kProbeBytes = std::size_t { 1 } << 20;
+    void* volatile probe = std::malloc(kProbeBytes);
+    const bool refused = probe == nullptr;
+    std::free(probe);
+    return refused;
 }
 
 std::string FailureMessage(const std::exception& failure)

@@ -24,6 +24,11 @@ private:
 // The message the error report shows for a failure: "Overflow", "Division by zero", ...
 const char* FailureMessage(FailureKind kind);
 
+// Whether memory has run out. A library that fails for want of memory often says something else
+// (FreeType's "Couldn't find glyph") or nothing at all, so a library's failure is checked against
+// this before its own words are reported.
+bool MemoryIsShort();
+
 // The message for any failure that reaches an error report: the runtime's own for memory running
 // out, whichever part of the platform ran out of it, and the failure's text otherwise.
 std::string FailureMessage(const std::exception& failure);

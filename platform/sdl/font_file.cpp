@@ -34,22 +34,22 @@ std::string FindFontFile(const std::string& family)
     const std::string failure = "Couldn't find the window font " + family;
     std::unique_ptr<FcConfig, ConfigDeleter> config(FcInitLoadConfigAndFonts());
     if (!config)
-        throw PlatformError(failure + ": fontconfig could not load its configuration");
+        throw LibraryError(failure + ": fontconfig could not load its configuration");
     std::unique_ptr<FcPattern, PatternDeleter> wanted(FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str())));
     if (!wanted)
-        throw PlatformError(failure + ": fontconfig could not read the name");
+        throw LibraryError(failure + ": fontconfig could not read the name");
     FcConfigSubstitute(config.get(), wanted.get(), FcMatchPattern);
     FcDefaultSubstitute(wanted.get());
     FcResult result = FcResultNoMatch;
     std::unique_ptr<FcPattern, PatternDeleter> match(FcFontMatch(config.get(), wanted.get(), &result));
     if (!match)
-        throw PlatformError(failure + ": no font is installed (install fonts-dejavu-core)");
+        throw LibraryError(failure + ": no font is installed (install fonts-dejavu-core)");
     const std::string matchedFamily = Property(match.get(), FC_FAMILY);
     if (strcasecmp(matchedFamily.c_str(), family.c_str()) != 0)
-        throw PlatformError(failure + ": only " + matchedFamily + " is installed (install fonts-dejavu-core)");
+        throw LibraryError(failure + ": only " + matchedFamily + " is installed (install fonts-dejavu-core)");
     const std::string file = Property(match.get(), FC_FILE);
     if (file.empty())
-        throw PlatformError(failure + ": fontconfig gave no file for it");
+        throw LibraryError(failure + ": fontconfig gave no file for it");
     return file;
 }
 

@@ -1,6 +1,7 @@
 // Owners of SDL and SDL_ttf resources.
 #pragma once
 
+#include "platform/failure.h"
 #include "platform/pixel_buffer.h"
 
 #include <SDL2/SDL.h>
@@ -32,8 +33,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A library's failure in its own words, or the runtime's "Out of memory" where memory has run
+// out, whatever the library says.
+inline PlatformError LibraryError(const std::string& message)
+{
+    return PlatformError(MemoryIsShort() ? FailureMessage(FailureKind::OutOfMemory) : message);
+}
+
 // "<what>: <SDL's reason>"
-inline PlatformError SdlError(const std::string& what) { return PlatformError(what + ": " + SDL_GetError()); }
+inline PlatformError SdlError(const std::string& what) { return LibraryError(what + ": " + SDL_GetError()); }
 
 // The off-screen image in SDL's terms, sharing its pixels, so that copying or saving it is one call.
 // Null when SDL refuses; SDL_GetError says why.

@@ -8,6 +8,7 @@
 #include <SDL2/SDL_image.h>
 
 #include <algorithm>
+#include <optional>
 #include <cstdio>
 
 namespace tavrel::sdl {
@@ -15,6 +16,12 @@ namespace tavrel::sdl {
 namespace {
 
 constexpr const char* kProgramName = "tavrel";
+
+struct PlacedWindow {
+    WindowHandle Window;
+    // The screen's area where SDL's displays do not tell it.
+    std::optional<SDL_Rect> Screen;
+};
 
 // A missing or unreadable icon leaves the desktop's default one: the window works the same.
 void SetWindowIcon(SDL_Window& window, std::span<const unsigned char> png)
@@ -29,10 +36,10 @@ void SetWindowIcon(SDL_Window& window, std::span<const unsigned char> png)
 // X11 lets a window reach beyond the screen and most window managers leave it there, with its title
 // bar out of reach: a window whose frame does not fit the screen's usable area is made smaller and
 // placed so that its frame is on the screen, as other desktops do of themselves.
-void FitOnScreen(SDL_Window& window)
+void FitOnScreen(SDL_Window& window, const std::optional<SDL_Rect>& screen)
 {
-    SDL_Rect usable {};
-    if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(&window), &usable) != 0)
+    SDL_Rect usable = screen.value_or(SDL_Rect {});
+    if (!screen && SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(&window), &usable) != 0)
         return;
     int top = 0, left = 0, bottom = 0, right = 0;
     if (SDL_GetWindowBordersSize(&window, &top, &left, &bottom, &right) != 0)
@@ -55,6 +62,23 @@ void FitOnScreen(SDL_Window& window)
     SDL_PumpEvents();
 }
 
+// SDL makes every window on the first X screen; on another one that DISPLAY names, SDL's window
+// only lends its connection to the window the program makes there itself.
+PlacedWindow CreateWindowOnNamedScreen(const std::string& caption, int width, int height, const DisplayFacts& display)
+{
+    WindowHandle window(SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_HIDDEN));
+    if (!window)
+        throw SdlError("Couldn't open the window");
+    if (display.Screen == 0)
+        return PlacedWindow { std::move(window), std::nullopt };
+    const ScreenWindow own = MakeWindowOnNamedScreen(*window, display.WindowVisual, width, height);
+    WindowHandle adopted(SDL_CreateWindowFrom(reinterpret_cast<const void*>(own.Window)));
+    if (!adopted)
+        throw SdlError("Couldn't open the window");
+    SDL_SetWindowTitle(adopted.get(), caption.c_str());
+    return PlacedWindow { std::move(adopted), own.Screen };
+}
+
 }
 
 void ReportFailure(const std::string& message, SDL_Window* parent)
@@ -73,7 +97,9 @@ VideoLibrary::VideoLibrary(const DisplayFacts& display)
     // one where there is no display, and the program would run unseen until killed.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
     HandleDisplayErrors();
-    SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, display.WindowVisual.c_str());
+    // The visual is of the screen DISPLAY names, and SDL makes its windows on the first screen.
+    if (display.Screen == 0)
+        SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, display.WindowVisual.c_str());
     // The program ignores the mouse: no pointer grab on every press.
     SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     // The image is composed on the CPU, so the window needs only a place to copy it to. SDL would
@@ -99,9 +125,10 @@ VideoLibrary::~VideoLibrary() { SDL_Quit(); }
 // the client area the desktop gave it.
 class SdlRuntime::WindowSurface final : public RasterSurface {
 public:
-    WindowSurface(SDL_Window& window, GlyphSource& glyphs, int width, int height, Colour backColor)
+    WindowSurface(SDL_Window& window, std::optional<SDL_Rect> screen, GlyphSource& glyphs, int width, int height, Colour backColor)
         : RasterSurface(glyphs, static_cast<float>(width), static_cast<float>(height), backColor, kWindowFontSize)
         , m_window(window)
+        , m_screen(screen)
     {
         MakeView();
     }
@@ -112,7 +139,7 @@ public:
         // The window manager's placement and frame are waiting in the queue; keys that arrive
         // meanwhile stay queued for the loop.
         SDL_PumpEvents();
-        FitOnScreen(m_window);
+        FitOnScreen(m_window, m_screen);
         int width = 0;
         int height = 0;
         SDL_GetWindowSize(&m_window, &width, &height);
@@ -134,6 +161,7 @@ private:
     }
 
     SDL_Window& m_window;
+    std::optional<SDL_Rect> m_screen;
     SurfaceHandle m_view;
 };
 
@@ -159,12 +187,11 @@ void SdlRuntime::OpenWindow(const FormDesign& design)
     m_glyphs = std::make_unique<TtfGlyphSource>(FindFontFile(kWindowFontFamily), m_display.DotsPerInch);
     const int width = TwipsToPixels(design.ClientWidthTwips, m_display.DotsPerInch);
     const int height = TwipsToPixels(design.ClientHeightTwips, m_display.DotsPerInch);
-    m_window.reset(SDL_CreateWindow(design.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_HIDDEN));
-    if (!m_window)
-        throw SdlError("Couldn't open the window");
+    PlacedWindow placed = CreateWindowOnNamedScreen(design.Caption, width, height, m_display);
+    m_window = std::move(placed.Window);
     SetWindowIcon(*m_window, design.IconPng);
     IgnorePointer(*m_window);
-    m_surface = std::make_unique<WindowSurface>(*m_window, *m_glyphs, width, height, design.BackColor);
+    m_surface = std::make_unique<WindowSurface>(*m_window, placed.Screen, *m_glyphs, width, height, design.BackColor);
 }
 
 int SdlRuntime::Run(FormEvents& form) { return RunEventLoop(*this, form, m_timers); }

@@ -3,7 +3,10 @@
 
 #include "platform/characters.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace tavrel::sdl {
@@ -47,16 +50,22 @@ void AddGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, TTF_Font& font, std::uint8_
     AddTrimmedGlyph(atlas, glyph, box, argb->w, argb->h);
 }
 
+// Read with stdio rather than SDL_LoadFile, which writes through a null pointer when its first
+// allocation fails; a vector that cannot grow says "Out of memory" the runtime's way.
 std::vector<unsigned char> ReadFontFile(const std::string& path)
 {
-    std::size_t size = 0;
-    const std::unique_ptr<void, decltype(&SDL_free)> data(SDL_LoadFile(path.c_str(), &size), &SDL_free);
-    if (!data)
-        throw SdlError("Couldn't read the window font " + std::string(kWindowFontFamily) + " (" + path + ")");
-    const auto* bytes = static_cast<const unsigned char*>(data.get());
-    return std::vector<unsigned char>(bytes, bytes + size);
+    const auto failure = [&] { return PlatformError("Couldn't read the window font " + std::string(kWindowFontFamily) + " (" + path + "): " + std::strerror(errno)); };
+    const std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        throw failure();
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[64 * 1024];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    if (std::ferror(file.get()))
+        throw failure();
+    return bytes;
 }
-
 }
 
 TtfGlyphSource::TtfGlyphSource(std::string fontFile, int dotsPerInch)

@@ -101,8 +101,8 @@ DisplayFacts ReadDisplay()
 {
     const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
     if (!display)
-        throw PlatformError("Couldn't open the display: " + WhyNoDisplay());
-    return DisplayFacts { DotsPerInchOf(*display), WindowVisualOf(*display) };
+        throw LibraryError("Couldn't open the display: " + WhyNoDisplay());
+    return DisplayFacts { DotsPerInchOf(*display), WindowVisualOf(*display), DefaultScreen(display.get()) };
 }
 
 void IgnorePointer(SDL_Window& window)
@@ -117,6 +117,44 @@ void IgnorePointer(SDL_Window& window)
         return;
     XSelectInput(info.info.x11.display, info.info.x11.window, attributes.your_event_mask & ~kPointerEvents);
     XFlush(info.info.x11.display);
+}
+
+ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::string& visual, int width, int height)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(&sameConnection, &info) || info.subsystem != SDL_SYSWM_X11)
+        throw PlatformError("Couldn't open the window on the display's screen");
+    Display* display = info.info.x11.display;
+    const int screen = DefaultScreen(display);
+    XVisualInfo wanted {};
+    wanted.visualid = std::strtoul(visual.c_str(), nullptr, 10);
+    wanted.screen = screen;
+    int found = 0;
+    const std::unique_ptr<XVisualInfo, int (*)(void*)> chosen(XGetVisualInfo(display, VisualIDMask | VisualScreenMask, &wanted, &found), XFree);
+    if (!chosen || found < 1)
+        throw PlatformError("Couldn't open the window: screen " + std::to_string(screen) + " has no visual " + visual);
+    const Window root = RootWindow(display, screen);
+    const SDL_Rect area { 0, 0, WidthOfScreen(ScreenOfDisplay(display, screen)), HeightOfScreen(ScreenOfDisplay(display, screen)) };
+    XSetWindowAttributes attributes {};
+    attributes.colormap = XCreateColormap(display, root, chosen->visual, AllocNone);
+    attributes.background_pixel = BlackPixel(display, screen);
+    attributes.border_pixel = 0;
+    attributes.event_mask = KeyPressMask | ExposureMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
+    const Window window = XCreateWindow(display, root, (area.w - width) / 2, (area.h - height) / 2, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+        chosen->depth, InputOutput, chosen->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+    XWMHints hints {};
+    hints.flags = InputHint | StateHint;
+    hints.input = True;
+    hints.initial_state = NormalState;
+    XSetWMHints(display, window, &hints);
+    char name[] = "tavrel";
+    XClassHint windowClass { name, name };
+    XSetClassHint(display, window, &windowClass);
+    Atom closeRequest = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &closeRequest, 1);
+    XSync(display, False);
+    return ScreenWindow { window, area };
 }
 
 std::optional<PressedKey> KeyPressIn(const SDL_SysWMmsg& message)

@@ -17,6 +17,8 @@ struct DisplayFacts {
     // The id of the visual the window is made with: a true-colour one that SDL's framebuffer can
     // fill, so that black is black at every depth.
     std::string WindowVisual;
+    // The X screen DISPLAY names (":0.1" is screen 1).
+    int Screen = 0;
 };
 
 // Opens the display that DISPLAY names, as SDL will. Throws PlatformError("Couldn't open the
@@ -27,6 +29,19 @@ DisplayFacts ReadDisplay();
 // The window takes no pointer events at all: the program ignores the mouse, and a storm of
 // clicks then costs nothing and cannot crowd a key out of the queue.
 void IgnorePointer(SDL_Window& window);
+
+struct ScreenWindow {
+    // The X window's id, for SDL_CreateWindowFrom.
+    unsigned long Window = 0;
+    // The screen's area, in the screen's own coordinates.
+    SDL_Rect Screen {};
+};
+
+// SDL makes every window on the screen of its first display, so for a later screen the program
+// makes its window itself: on the connection of SDL's window `sameConnection` (so that it ends
+// with that connection), with the visual ReadDisplay chose, centred, taking the keys, closing
+// through WM_DELETE_WINDOW as SDL's own windows do. Throws PlatformError when it cannot.
+ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::string& visual, int width, int height);
 
 struct PressedKey {
     std::int16_t KeyCode = 0;

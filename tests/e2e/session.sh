@@ -15,11 +15,12 @@ wait_until() {
     done
 }
 
-# SCREEN_SIZE gives the screen, 1280x800x24 unless set; NO_WINDOW_MANAGER=1 leaves the manager out.
+# SCREEN_SIZE gives the screen, 1280x800x24 unless set; SECOND_SCREEN adds a screen 1 of that
+# size; NO_WINDOW_MANAGER=1 leaves the manager out.
 start_display() {
     local fifo
     fifo=$(mktemp -u) && mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-1280x800x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-1280x800x24}" ${SECOND_SCREEN:+-screen 1 "$SECOND_SCREEN"} -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
     read -r -t 10 display_number <"$fifo" || fail "Xvfb did not start"
     rm -f "$fifo"

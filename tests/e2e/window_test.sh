@@ -124,6 +124,18 @@ remapped-window-keeps-the-keys)
     xdotool key a
     expect_exit 1 0
     ;;
+second-screen)
+    # DISPLAY names screen 1: the window opens there, rains, and takes the keys.
+    SECOND_SCREEN=1024x768x24 NO_WINDOW_MANAGER=1 start_display
+    first_screen=$DISPLAY.0
+    export DISPLAY=$DISPLAY.1
+    start_program "$PROGRAM"
+    xwininfo -root -tree | grep -q '"Form1"' || fail "the window is not on screen 1"
+    ! DISPLAY=$first_screen xwininfo -root -tree | grep -q '"Form1"' || fail "the window is on screen 0"
+    wait_for_rain 10 545x336
+    xdotool key a
+    expect_exit 2 0
+    ;;
 depth-15 | depth-16 | depth-30)
     # Exactly black, and the head colour as exactly as the depth holds it: red and blue within
     # one step of 5 bits (8 in 255) of 100 at 15 and 16 bits, exact at 30. Nothing with red but

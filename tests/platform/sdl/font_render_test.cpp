@@ -8,6 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace tavrel {
 namespace {
 
@@ -126,6 +132,61 @@ TEST(FontScale, GlyphsAtTwiceTheDotsPerInchHaveTwiceTheLinearSize)
     EXPECT_NEAR(window.TextWidth("X"), 14.0f, 1.0f);
     EXPECT_NEAR(window.TextHeight("X"), 26.0f, 1.0f);
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Address space in use now, in bytes, from /proc/self/statm (pages).
+std::size_t AddressSpaceInUse()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    return pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// Under a tightening address-space limit, making every size's atlas either works or fails with
+// the runtime's "Out of memory": FreeType and SDL_ttf run out of memory in words of their own
+// ("Couldn't find glyph", or nothing), which must not reach the user.
+TEST(FontMemory, MakingTheAtlasesWithTooLittleMemoryFailsAsOutOfMemory)
+{
+    const std::string fontFile = sdl::FindFontFile(sdl::kWindowFontFamily);
+    int failures = 0;
+    for (std::size_t room = 0; room < (std::size_t { 24 } << 20); room += std::size_t { 1 } << 19) {
+        int pipeEnds[2];
+        ASSERT_EQ(pipe(pipeEnds), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(pipeEnds[0]);
+            std::string outcome = "made";
+            const rlimit limit { AddressSpaceInUse() + room, RLIM_INFINITY };
+            try {
+                setrlimit(RLIMIT_AS, &limit);
+                sdl::TtfLibrary library;
+                sdl::TtfGlyphSource glyphs { fontFile, 2 * kStandardDotsPerInch };
+                for (int points = 9; points <= 20; ++points)
+                    glyphs.AtlasAt(points);
+            } catch (const std::exception& failure) {
+                outcome = FailureMessage(failure);
+            }
+            const ssize_t written = write(pipeEnds[1], outcome.data(), outcome.size());
+            _exit(written == static_cast<ssize_t>(outcome.size()) ? 0 : 1);
+        }
+        close(pipeEnds[1]);
+        std::string outcome;
+        char buffer[256];
+        for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+            outcome.append(buffer, static_cast<std::size_t>(got));
+        close(pipeEnds[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (outcome == "made")
+            break;
+        ++failures;
+        EXPECT_EQ(outcome, "Out of memory") << "with " << (room >> 10) << " KiB to spare";
+    }
+    EXPECT_GT(failures, 0) << "no limit was tight enough to fail";
+}
+#endif
 
 }
 }
