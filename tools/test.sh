@@ -1,6 +1,6 @@
 #!/bin/bash
 # Sets up and builds everything (the Windows executables too), runs the unit tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then every test, the end-to-end ones under Xvfb
+# AddressSanitizer and UndefinedBehaviorSanitizer and as a 32-bit program, then every test, the end-to-end ones under Xvfb
 # (and the Windows build under Wine) included.
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 install_packages $BUILD_PACKAGES $TEST_PACKAGES $WINDOWS_PACKAGES
@@ -8,6 +8,10 @@ install_packages $BUILD_PACKAGES $TEST_PACKAGES $WINDOWS_PACKAGES
 echo "== Sanitized build: unit tests"
 configure_and_build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTAVREL_SANITIZE=ON -DTAVREL_WARNINGS_AS_ERRORS=ON -DTAVREL_BUILD_BENCHMARKS=OFF
 ctest --test-dir "$PROJECT_DIR/build-sanitize" --output-on-failure -LE e2e -j "$(nproc)"
+
+echo "== 32-bit core with the i686 executable's code (x87, no SSE): unit tests"
+configure_and_build build-i686-core -DCMAKE_TOOLCHAIN_FILE="$PROJECT_DIR/cmake/linux-i686.cmake" -DTAVREL_CORE_ONLY=ON -DTAVREL_WARNINGS_AS_ERRORS=ON
+ctest --test-dir "$PROJECT_DIR/build-i686-core" --output-on-failure -j "$(nproc)"
 
 echo "== Windows builds (MinGW-w64): i686 and x86_64"
 for arch in i686 x86_64; do

@@ -5,8 +5,17 @@
 . "$(dirname "$0")/session.sh"
 EXE=$1
 DPI=${2:-96}
-WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
-[ -x "$WINE" ] || fail "wine64 is not installed"
+if file -b "$EXE" | grep -q 'PE32+'; then
+    WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
+    [ -x "$WINE" ] || fail "wine64 is not installed"
+else
+    # wine32 comes from the i386 architecture, whose package lists a machine may not match.
+    WINE=/usr/lib/wine/wine
+    if [ ! -x "$WINE" ]; then
+        echo "SKIP: 32-bit Wine (wine32) is not installed, so $EXE is checked but not run"
+        exit 77
+    fi
+fi
 export WINEPREFIX="$WORK_DIR/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 start_display
 timeout 180 "$WINE" wineboot --init >/dev/null 2>&1 || fail "wineboot could not make a Wine prefix"

@@ -84,7 +84,7 @@ int RunTrace(const trace::TraceOptions& options)
     }
     if (options.State)
         runtime.Random().SetState(*options.State);
-    for (long step = 0; step < options.Steps; ++step)
+    for (long long step = 0; step < options.Steps; ++step)
         window.Timer2_Timer();
     const bool drawFrame = options.Frame || options.PngFile;
     if (drawFrame)

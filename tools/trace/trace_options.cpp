@@ -34,9 +34,9 @@ float ParseExtent(const std::string& text, const std::string& option)
     return value;
 }
 
-long ParseInRange(const std::string& text, const std::string& option, long lowest, long highest)
+long long ParseInRange(const std::string& text, const std::string& option, long long lowest, long long highest)
 {
-    const long value = ParseNumber<long>(text, option);
+    const long long value = ParseNumber<long long>(text, option);
     if (value < lowest || value > highest)
         throw std::invalid_argument(option + " takes a value from " + std::to_string(lowest) + " to " + std::to_string(highest) + ", not '" + text + "'");
     return value;
@@ -65,7 +65,7 @@ TraceOptions ParseTraceOptions(const std::vector<std::string>& arguments)
             options.CellWidth = ParseExtent(next(option), option);
             options.CellHeight = ParseExtent(next(option), option);
         } else if (option == "--steps") {
-            options.Steps = ParseInRange(next(option), option, 0, std::numeric_limits<long>::max());
+            options.Steps = ParseInRange(next(option), option, 0, std::numeric_limits<long long>::max());
         } else if (option == "--frame") {
             options.Frame = true;
         } else if (option == "--state") {

@@ -13,7 +13,7 @@ struct TraceOptions {
     float ClientHeight = 0;
     std::optional<float> CellWidth;
     std::optional<float> CellHeight;
-    long Steps = 0;
+    long long Steps = 0;
     bool Frame = false;
     std::optional<std::uint32_t> State;
     std::optional<std::string> PngFile;
@@ -21,8 +21,8 @@ struct TraceOptions {
 };
 
 // The display scales --dpi takes: 50% to 500% of 96 dots per inch.
-inline constexpr long kLowestDotsPerInch = 48;
-inline constexpr long kHighestDotsPerInch = 480;
+inline constexpr long long kLowestDotsPerInch = 48;
+inline constexpr long long kHighestDotsPerInch = 480;
 
 inline constexpr const char* kUsage =
     "usage: tavrel-trace --client W H (--cell CW CH | --png FILE [--dpi D]) [--steps N] [--frame] [--state S]\n"
