@@ -1,6 +1,8 @@
 // The event loop: keys between ticks, one handler at a time, the image shown after each.
 #include "platform/event_loop.h"
 
+#include <utility>
+
 namespace tavrel {
 
 int RunEventLoop(WindowBackend& backend, FormEvents& form, TickScheduler& timers)
@@ -29,6 +31,24 @@ int RunEventLoop(WindowBackend& backend, FormEvents& form, TickScheduler& timers
         backend.ReportFailure(FailureMessage(failure));
         return kStartupFailureStatus;
     }
+}
+
+void NestedTickDelivery::Deliver(WindowBackend& backend, TickScheduler& timers) noexcept
+{
+    if (m_kept)
+        return;
+    try {
+        while (timers.DispatchDue())
+            backend.PresentIfChanged();
+    } catch (...) {
+        m_kept = std::current_exception();
+    }
+}
+
+void NestedTickDelivery::RaiseKept()
+{
+    if (m_kept)
+        std::rethrow_exception(std::exchange(m_kept, nullptr));
 }
 
 }

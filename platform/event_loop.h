@@ -4,6 +4,7 @@
 
 #include "platform/runtime.h"
 
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,22 @@ public:
 
     // The error report: the message shown to the user, after which the program ends.
     virtual void ReportFailure(const std::string& message) = 0;
+};
+
+// Ticks that fall due while the system runs a loop of its own (a window being dragged, a menu
+// held open) are delivered from inside that loop, where nothing may unwind through the system's
+// frames: a failure, or the program's end, is kept until the loop has returned.
+class NestedTickDelivery {
+public:
+    // Runs every tick that is due and shows what it drew; after a failure, nothing more runs.
+    void Deliver(WindowBackend& backend, TickScheduler& timers) noexcept;
+
+    // Raises what a delivery kept, if anything; called by the backend once the system's loop is
+    // over, so that the event loop ends the program as if the tick had run there.
+    void RaiseKept();
+
+private:
+    std::exception_ptr m_kept;
 };
 
 // Raises Form_Load, then runs the loop until EndProgram or a close request; returns the exit

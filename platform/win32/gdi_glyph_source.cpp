@@ -3,6 +3,7 @@
 
 #include "platform/characters.h"
 #include "platform/win32/bitmap_info.h"
+#include "platform/win32/win32_error.h"
 
 #include <cmath>
 #include <cstring>
@@ -30,7 +31,7 @@ GdiGlyphSource::GdiGlyphSource(int dotsPerInch)
     , m_dc(CreateCompatibleDC(nullptr))
 {
     if (!m_dc)
-        throw std::runtime_error("Couldn't prepare the window font: no drawing context");
+        throw Win32Error("Couldn't prepare the window font", "CreateCompatibleDC");
     AtlasAt(static_cast<int>(std::lround(kWindowFontSize)));
 }
 
@@ -45,10 +46,14 @@ const GlyphAtlas& GdiGlyphSource::AtlasAt(int points)
     FontOwner font { CreateFontW(-MulDiv(points, m_dotsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, kWindowFontFace) };
     if (!font.Font)
-        throw std::runtime_error("Couldn't open the window font Tahoma");
+        throw Win32Error("Couldn't open the window font Tahoma", "CreateFontW");
     const HGDIOBJ previousFont = SelectObject(m_dc, font.Font);
     TEXTMETRICW metrics {};
-    GetTextMetricsW(m_dc, &metrics);
+    if (!GetTextMetricsW(m_dc, &metrics)) {
+        const std::runtime_error failure = Win32Error("Couldn't measure the window font", "GetTextMetricsW");
+        SelectObject(m_dc, previousFont);
+        throw failure;
+    }
 
     // Ink may reach beyond a glyph's advance on either side, so each glyph is drawn with a
     // margin of one line height around its origin.
@@ -59,8 +64,9 @@ const GlyphAtlas& GdiGlyphSource::AtlasAt(int points)
     void* bits = nullptr;
     BitmapOwner bitmap { CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) };
     if (!bitmap.Bitmap) {
+        const std::runtime_error failure = Win32Error("Couldn't prepare the window font's glyphs", "CreateDIBSection");
         SelectObject(m_dc, previousFont);
-        throw std::runtime_error("Couldn't prepare the window font: no bitmap for its glyphs");
+        throw failure;
     }
     const HGDIOBJ previousBitmap = SelectObject(m_dc, bitmap.Bitmap);
     SetTextColor(m_dc, RGB(255, 255, 255));

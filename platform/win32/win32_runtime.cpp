@@ -2,6 +2,7 @@
 #include "platform/win32/win32_runtime.h"
 
 #include "platform/win32/bitmap_info.h"
+#include "platform/win32/win32_error.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -13,6 +14,10 @@ namespace {
 constexpr const wchar_t* kWindowClass = L"TavrelForm";
 constexpr int kIconResource = 1;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr UINT_PTR kSystemLoopTimer = 1;
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
 
 std::wstring Widen(const std::string& text)
 {
@@ -37,6 +42,18 @@ std::int16_t ShiftState()
 {
     const auto down = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
     return static_cast<std::int16_t>((down(VK_SHIFT) ? 1 : 0) | (down(VK_CONTROL) ? 2 : 0) | (down(VK_MENU) ? 4 : 0));
+}
+
+// A high-resolution timer where the system has one (Windows 10 1803 and later); elsewhere one
+// that fires at the first system tick after the moment, which is still within the tick's period.
+HANDLE MakeWakeUpTimer()
+{
+    HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+    if (!timer)
+        timer = CreateWaitableTimerW(nullptr, TRUE, nullptr);
+    if (!timer)
+        throw Win32Error("Couldn't make the timers' clock", "CreateWaitableTimerW");
+    return timer;
 }
 
 }
@@ -94,6 +111,8 @@ Win32Runtime::~Win32Runtime()
 {
     if (m_window)
         DestroyWindow(m_window);
+    if (m_wakeUp)
+        CloseHandle(m_wakeUp);
 }
 
 Surface& Win32Runtime::Form() { return *m_surface; }
@@ -110,7 +129,7 @@ void Win32Runtime::OpenWindow(const FormDesign& design)
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = kWindowClass;
     if (!RegisterClassExW(&windowClass))
-        throw std::runtime_error("Couldn't register the window class");
+        throw Win32Error("Couldn't register the window class", "RegisterClassExW");
     const int width = TwipsToPixels(design.ClientWidthTwips, m_dotsPerInch);
     const int height = TwipsToPixels(design.ClientHeightTwips, m_dotsPerInch);
     RECT frame { 0, 0, width, height };
@@ -118,8 +137,9 @@ void Win32Runtime::OpenWindow(const FormDesign& design)
     m_window = CreateWindowExW(0, kWindowClass, Widen(design.Caption).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (!m_window)
-        throw std::runtime_error("Couldn't open the window");
+        throw Win32Error("Couldn't open the window", "CreateWindowExW");
     m_surface = std::make_unique<WindowSurface>(m_window, m_glyphs, width, height, design.BackColor);
+    m_wakeUp = MakeWakeUpTimer();
 }
 
 int Win32Runtime::Run(FormEvents& form) { return RunEventLoop(*this, form, m_timers); }
@@ -142,19 +162,38 @@ void Win32Runtime::DispatchPendingEvents(FormEvents& form)
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        m_nestedTicks.RaiseKept();
     }
 }
 
 void Win32Runtime::WaitForEventOrTick(std::optional<Microseconds> due)
 {
-    DWORD timeout = INFINITE;
-    if (due) {
-        const Microseconds wait = *due - m_clock.Now();
-        if (wait <= 0)
-            return;
-        timeout = static_cast<DWORD>((wait + 999) / 1000);
+    if (!due) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+        return;
     }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout, QS_ALLINPUT);
+    const Microseconds wait = *due - m_clock.Now();
+    if (wait <= 0)
+        return;
+    // In units of 100 ns, negative for a time from now. A timeout in whole milliseconds could
+    // wake a system tick late, and the scheduler would merge that tick away.
+    LARGE_INTEGER dueTime {};
+    dueTime.QuadPart = -wait * 10;
+    if (!SetWaitableTimer(m_wakeUp, &dueTime, 0, nullptr, nullptr, FALSE))
+        throw Win32Error("Couldn't wait for the next tick", "SetWaitableTimer");
+    MsgWaitForMultipleObjects(1, &m_wakeUp, FALSE, INFINITE, QS_ALLINPUT);
+}
+
+void Win32Runtime::EnterSystemLoop()
+{
+    if (m_systemLoops++ == 0)
+        SetTimer(m_window, kSystemLoopTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void Win32Runtime::LeaveSystemLoop()
+{
+    if (m_systemLoops > 0 && --m_systemLoops == 0)
+        KillTimer(m_window, kSystemLoopTimer);
 }
 
 void Win32Runtime::Present(HDC target)
@@ -196,9 +235,34 @@ LRESULT CALLBACK Win32Runtime::WindowProcedure(HWND window, UINT message, WPARAM
     }
     case WM_ERASEBKGND:
         return 1;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_TIMER:
+        if (wParam != kSystemLoopTimer || !runtime)
+            break;
+        runtime->m_nestedTicks.Deliver(*runtime, runtime->m_timers);
+        return 0;
+    case WM_ENTERSIZEMOVE:
+    case WM_ENTERMENULOOP:
+        if (runtime)
+            runtime->EnterSystemLoop();
+        break;
+    case WM_EXITSIZEMOVE:
+    case WM_EXITMENULOOP:
+        if (runtime)
+            runtime->LeaveSystemLoop();
+        break;
+    case WM_NCLBUTTONDOWN: {
+        // Holding a caption button runs a tracking loop that announces itself to no one.
+        if (runtime)
+            runtime->EnterSystemLoop();
+        const LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+        if (runtime)
+            runtime->LeaveSystemLoop();
+        return result;
     }
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }

@@ -42,6 +42,9 @@ private:
     void PresentIfChanged() override;
     void ReportFailure(const std::string& message) override;
     void Present(HDC target);
+    // A loop of the system's own runs between these: the window's timer then delivers the ticks.
+    void EnterSystemLoop();
+    void LeaveSystemLoop();
 
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -53,6 +56,10 @@ private:
     RandomGenerator m_random;
     SteadyClock m_clock;
     TickScheduler m_timers { m_clock };
+    NestedTickDelivery m_nestedTicks;
+    int m_systemLoops = 0;
+    // Wakes the loop's wait at the moment the next tick is due, finer than a millisecond.
+    HANDLE m_wakeUp = nullptr;
     bool m_closeRequested = false;
 };
 

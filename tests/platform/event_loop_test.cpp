@@ -6,27 +6,34 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavrel {
 namespace {
 
 // A backend whose events are scripted: a key is pressed once the clock reaches a moment, and
-// waiting moves the clock straight to the next tick.
+// waiting moves the clock straight to the next tick. A system loop, if scripted, runs inside the
+// first dispatch, with a timer message at a fixed period.
 class ScriptedBackend final : public WindowBackend {
 public:
-    explicit ScriptedBackend(ManualClock& clock, std::string& log)
+    explicit ScriptedBackend(ManualClock& clock, TickScheduler& timers, std::string& log)
         : m_clock(clock)
+        , m_timers(timers)
         , m_log(log)
     {
     }
 
     Microseconds KeyAt = -1;
     bool CloseAtFirstWait = false;
+    Microseconds SystemLoopLength = 0;
+    Microseconds SystemLoopTimerPeriod = 10000;
     std::string Reported;
 
     void DispatchPendingEvents(FormEvents& form) override
     {
+        if (SystemLoopLength > 0)
+            RunSystemLoop();
         if (KeyAt >= 0 && m_clock.Now() >= KeyAt)
             form.Form_KeyDown(65, 0);
     }
@@ -42,8 +49,22 @@ public:
     void ReportFailure(const std::string& message) override { Reported = message; }
 
 private:
+    void RunSystemLoop()
+    {
+        const Microseconds end = m_clock.Now() + std::exchange(SystemLoopLength, 0);
+        m_log += "[";
+        while (m_clock.Now() < end) {
+            m_clock.Advance(SystemLoopTimerPeriod);
+            m_nested.Deliver(*this, m_timers);
+        }
+        m_log += "]";
+        m_nested.RaiseKept();
+    }
+
     ManualClock& m_clock;
+    TickScheduler& m_timers;
     std::string& m_log;
+    NestedTickDelivery m_nested;
     bool m_close = false;
 };
 
@@ -51,9 +72,14 @@ struct EventLoop : testing::Test {
     ManualClock clock;
     TickScheduler timers { clock };
     std::string log;
-    ScriptedBackend backend { clock, log };
+    ScriptedBackend backend { clock, timers, log };
     std::function<void()> onTick = [] { };
-    Timer timer { timers, [this] { log += "T"; onTick(); } };
+    std::vector<Microseconds> tickTimes;
+    Timer timer { timers, [this] {
+        log += "T";
+        tickTimes.push_back(clock.Now());
+        onTick();
+    } };
 
     struct Form final : FormEvents {
         EventLoop& loop;
@@ -113,6 +139,27 @@ TEST_F(EventLoop, AFailureEscapingATickIsReportedRatherThanLost)
     form.load = [this] { timer.SetInterval(1); };
     onTick = [] { throw std::runtime_error("Couldn't open the window font"); };
     EXPECT_EQ(RunEventLoop(backend, form, timers), kStartupFailureStatus);
+    EXPECT_EQ(backend.Reported, "Couldn't open the window font");
+}
+
+TEST_F(EventLoop, TicksRunInsideASystemLoopOnTheGridMergedAndShown)
+{
+    form.load = [this] { timer.SetInterval(1); };
+    backend.SystemLoopLength = 100000;
+    backend.KeyAt = 100000;
+    EXPECT_EQ(RunEventLoop(backend, form, timers), 0);
+    // Timer messages every 10 ms: each delivers the tick due by then, never two at once.
+    EXPECT_EQ(log, "LP[TPTPTPTPTPTP]K");
+    EXPECT_EQ(tickTimes, (std::vector<Microseconds> { 20000, 40000, 50000, 70000, 80000, 100000 }));
+}
+
+TEST_F(EventLoop, AFailureInATickInsideASystemLoopIsReportedOnceTheLoopReturns)
+{
+    form.load = [this] { timer.SetInterval(1); };
+    onTick = [] { throw std::runtime_error("Couldn't open the window font"); };
+    backend.SystemLoopLength = 100000;
+    EXPECT_EQ(RunEventLoop(backend, form, timers), kStartupFailureStatus);
+    EXPECT_EQ(log, "LP[T]");
     EXPECT_EQ(backend.Reported, "Couldn't open the window font");
 }
 
