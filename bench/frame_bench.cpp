@@ -3,7 +3,7 @@
 #include "bench/bench_field.h"
 #include "bench/plain_ttf_surface.h"
 #include "platform/display_scale.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 #include "platform/sdl/font_file.h"
 #include "platform/sdl/ttf_glyph_source.h"
 #include "render/frame.h"

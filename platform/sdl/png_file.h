@@ -1,7 +1,7 @@
 // Saving an off-screen image as a PNG file.
 #pragma once
 
-#include "platform/pixel_buffer.h"
+#include "platform/raster/pixel_buffer.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/failure.h"
-#include "platform/pixel_buffer.h"
+#include "platform/raster/pixel_buffer.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_ttf.h>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/event_loop.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 #include "platform/runtime.h"
 #include "platform/sdl/sdl_handles.h"
 #include "platform/sdl/ttf_glyph_source.h"

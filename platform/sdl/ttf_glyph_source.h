@@ -1,7 +1,7 @@
 // Glyphs and measurements from a TrueType font through SDL_ttf, at the display's dots per inch.
 #pragma once
 
-#include "platform/glyph_atlas.h"
+#include "platform/raster/glyph_atlas.h"
 #include "platform/sdl/sdl_handles.h"
 
 #include <map>

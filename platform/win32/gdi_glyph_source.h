@@ -2,7 +2,7 @@
 // per inch.
 #pragma once
 
-#include "platform/glyph_atlas.h"
+#include "platform/raster/glyph_atlas.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/event_loop.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 #include "platform/runtime.h"
 #include "platform/win32/gdi_glyph_source.h"
 

@@ -4,7 +4,7 @@
 #include "platform/headless/fixed_metrics_surface.h"
 #include "platform/headless/headless_runtime.h"
 #include "platform/headless/recording_surface.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 #include "platform/sdl/font_file.h"
 #include "platform/sdl/png_file.h"
 #include "platform/sdl/ttf_glyph_source.h"

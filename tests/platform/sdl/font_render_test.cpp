@@ -1,6 +1,6 @@
 #include "platform/characters.h"
 #include "platform/display_scale.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 #include "platform/sdl/font_file.h"
 #include "platform/sdl/ttf_glyph_source.h"
 #include "rain/step.h"

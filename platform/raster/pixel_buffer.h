@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/colour.h"
-#include "platform/glyph_atlas.h"
+#include "platform/raster/glyph_atlas.h"
 
 #include <cstdint>
 #include <memory>

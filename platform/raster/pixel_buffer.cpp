@@ -1,5 +1,5 @@
 // Filling and glyph blending on 0x00RRGGBB pixels.
-#include "platform/pixel_buffer.h"
+#include "platform/raster/pixel_buffer.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // its image when a handler has returned; tools save it to a file.
 #pragma once
 
-#include "platform/glyph_atlas.h"
-#include "platform/pixel_buffer.h"
+#include "platform/raster/glyph_atlas.h"
+#include "platform/raster/pixel_buffer.h"
 #include "platform/surface.h"
 
 namespace tavrel {

@@ -1,5 +1,5 @@
 // Drawing operations on the off-screen image.
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 
 #include "platform/failure.h"
 

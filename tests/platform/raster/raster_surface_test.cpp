@@ -1,4 +1,4 @@
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 
 #include <gtest/gtest.h>
 

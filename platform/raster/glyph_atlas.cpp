@@ -1,5 +1,5 @@
 // Trimming rendered glyphs to their ink.
-#include "platform/glyph_atlas.h"
+#include "platform/raster/glyph_atlas.h"
 
 #include <algorithm>
 
