@@ -14,6 +14,8 @@ int main(int argc, char** argv)
     }
     const int width = std::atoi(argv[1]);
     const int height = std::atoi(argv[2]);
+    // The program's path: SDL's native framebuffer, a shared-memory image put to the X server.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "tavrel_floor: %s\n", SDL_GetError());
         return 1;

@@ -1,7 +1,7 @@
 #!/bin/bash
 # CPU per tick of the real program against the floor of merely showing a frame (tavrel_floor),
 # side by side: each run on a fresh Xvfb display at the scale given, the two taking turns, the
-# program's and the X server's CPU time counted together from /proc/PID/schedstat.
+# program's and the X server's CPU time counted together, every thread's, from /proc's schedstat.
 # Usage: bench/floor_ratio.sh BUILD_DIR [dpi...]   (RUNS, SECONDS_PER_RUN: 3 and 8 unless set)
 set -u
 BUILD=$1; shift
@@ -10,7 +10,7 @@ RUNS=${RUNS:-3}
 MEASURE=${SECONDS_PER_RUN:-8}
 SESSION="$(dirname "$0")/../tests/e2e/session.sh"
 
-cpu_ns() { awk '{print $1}' "/proc/$1/schedstat"; }
+cpu_ns() { cat "/proc/$1"/task/*/schedstat | awk '{ total += $1 } END { print total }'; }
 
 # CPU ns per tick at 64 ticks a second for one run of a command on a fresh display.
 one_run() {
