@@ -16,13 +16,14 @@ struct GlyphBitmap {
     int Width = 0;
     int Height = 0;
     int Advance = 0;
-    int Stride = 0;         // bytes per coverage row: Width rounded up to whole groups of 4
+    int Stride = 0;         // bytes per coverage row: Width rounded up to whole groups
     std::size_t Offset = 0; // first coverage byte
 };
 
-// Coverage rows are padded with zero coverage to whole groups of this many pixels, so that
-// blending can take a group at a time; zero coverage leaves a pixel as it was.
-inline constexpr int kCoverageGroup = 4;
+// Coverage rows are padded with zero coverage to whole groups of this many pixels, the widest
+// vector blend's, so that blending can take a group at a time; zero coverage leaves a pixel as it
+// was.
+inline constexpr int kCoverageGroup = 8;
 
 struct GlyphAtlas {
     std::array<GlyphBitmap, 256> Glyphs {};

@@ -1,14 +1,12 @@
 // Filling and glyph blending on 0x00RRGGBB pixels.
 #include "platform/raster/pixel_buffer.h"
 
+#include "platform/raster/blend.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -17,44 +15,6 @@
 namespace tavrel {
 
 namespace {
-
-// round((source * coverage + below * (255 - coverage)) / 255) for red and blue together in two
-// 16-bit lanes and green on its own; exact for every input.
-std::uint32_t Mix(std::uint32_t source, std::uint32_t below, std::uint32_t coverage)
-{
-    const std::uint32_t rest = 255 - coverage;
-    std::uint32_t redBlue = (source & 0xFF00FF) * coverage + (below & 0xFF00FF) * rest + 0x800080;
-    redBlue = ((redBlue + ((redBlue >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
-    std::uint32_t green = ((source >> 8) & 0xFF) * coverage + ((below >> 8) & 0xFF) * rest + 0x80;
-    green = ((green + (green >> 8)) >> 8) & 0xFF;
-    return redBlue | (green << 8);
-}
-
-#if defined(__SSE2__)
-// Mix for four pixels at once, each channel in a 16-bit lane: the same exact rounding.
-void MixGroup(std::uint32_t* pixels, const std::uint8_t* coverage, __m128i source)
-{
-    std::uint32_t amounts = 0;
-    std::memcpy(&amounts, coverage, sizeof(amounts));
-    if (amounts == 0)
-        return;
-    __m128i spread = _mm_cvtsi32_si128(static_cast<int>(amounts));
-    spread = _mm_unpacklo_epi8(spread, spread);
-    spread = _mm_unpacklo_epi16(spread, spread); // each pixel's coverage in all four of its bytes
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i full = _mm_set1_epi16(255);
-    const __m128i half = _mm_set1_epi16(128);
-    const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
-    const auto mixHalf = [&](__m128i ink, __m128i under, __m128i amount) {
-        __m128i total = _mm_add_epi16(_mm_mullo_epi16(ink, amount), _mm_mullo_epi16(under, _mm_sub_epi16(full, amount)));
-        total = _mm_add_epi16(total, half);
-        return _mm_srli_epi16(_mm_add_epi16(total, _mm_srli_epi16(total, 8)), 8);
-    };
-    const __m128i low = mixHalf(_mm_unpacklo_epi8(source, zero), _mm_unpacklo_epi8(below, zero), _mm_unpacklo_epi8(spread, zero));
-    const __m128i high = mixHalf(_mm_unpackhi_epi8(source, zero), _mm_unpackhi_epi8(below, zero), _mm_unpackhi_epi8(spread, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), _mm_packus_epi16(low, high));
-}
-#endif
 
 // Glyphs are drawn column by column, so each glyph row lands on another image row; at 4K every
 // row is a page of its own, and with small pages the address translations miss on nearly every
@@ -110,28 +70,18 @@ void PixelBuffer::BlendGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, 
     const int lastRow = std::min(glyph.Height, m_height - top);
     if (firstColumn >= lastColumn || firstRow >= lastRow)
         return;
-    const std::uint32_t source = PackPixel(colour);
-#if defined(__SSE2__)
-    // Whole groups may run into the row's padding only where the image has room for them.
-    const int groupsEnd = left + glyph.Stride <= m_width ? glyph.Stride : lastColumn - (lastColumn - firstColumn) % kCoverageGroup;
-    const __m128i sourceGroup = _mm_set1_epi32(static_cast<int>(source));
-#endif
-    for (int row = firstRow; row < lastRow; ++row) {
-        const std::uint8_t* coverage = atlas.Coverage.data() + glyph.Offset + static_cast<std::size_t>(row) * static_cast<std::size_t>(glyph.Stride);
-        // Indexed from the row's start: a glyph cut at the left edge has a negative left.
-        std::uint32_t* const rowPixels = m_pixels.get() + Index(0, top + row);
-        int column = firstColumn;
-#if defined(__SSE2__)
-        for (; column + kCoverageGroup <= groupsEnd; column += kCoverageGroup)
-            MixGroup(rowPixels + (left + column), coverage + column, sourceGroup);
-#endif
-        // No branch on the coverage: ink edges make it unpredictable, and Mix is exact at 0
-        // and 255, so every pixel takes the same straight path.
-        for (; column < lastColumn; ++column) {
-            std::uint32_t& pixel = rowPixels[left + column];
-            pixel = Mix(source, pixel, coverage[column]);
-        }
-    }
+    const std::uint8_t* coverage = atlas.Coverage.data() + glyph.Offset;
+    BlendRows(GlyphRows {
+        .Pixels = m_pixels.get() + Index(left + firstColumn, top + firstRow),
+        .Pitch = m_width,
+        .Coverage = coverage + static_cast<std::size_t>(firstRow) * static_cast<std::size_t>(glyph.Stride) + firstColumn,
+        .Stride = glyph.Stride,
+        .Rows = lastRow - firstRow,
+        .Count = lastColumn - firstColumn,
+        // Whole groups may run into the coverage row's padding only where the image has room.
+        .GroupSpan = std::min(glyph.Stride, m_width - left) - firstColumn,
+        .Ink = PackPixel(colour),
+    });
 }
 
 }

@@ -33,15 +33,24 @@ RasterSurface::RasterSurface(GlyphSource& glyphs, float clientWidth, float clien
     , m_points(WholeUnits(windowFontSize))
 {
     m_image.Fill(m_backColor);
+    m_composer.emplace(m_image, m_backColor, FrameComposer::BandsPayFor(m_image));
 }
 
 void RasterSurface::SetClientSize(int width, int height)
 {
+    m_composer.reset();
     m_image = PixelBuffer(width, height);
     m_clientWidth = static_cast<float>(width);
     m_clientHeight = static_cast<float>(height);
     m_image.Fill(m_backColor);
+    m_composer.emplace(m_image, m_backColor, FrameComposer::BandsPayFor(m_image));
     m_changed = true;
+}
+
+const PixelBuffer& RasterSurface::Image()
+{
+    m_composer->Compose();
+    return m_image;
 }
 
 bool RasterSurface::TakeChanged()
@@ -65,7 +74,7 @@ float RasterSurface::TextHeight(std::string_view) { return static_cast<float>(Cu
 
 void RasterSurface::Cls()
 {
-    m_image.Fill(m_backColor);
+    m_composer->Clear(m_backColor);
     m_changed = true;
 }
 
@@ -87,7 +96,7 @@ void RasterSurface::Print(std::string_view text)
     const int y = WholeUnits(m_y);
     for (const char character : text) {
         const GlyphBitmap& glyph = atlas.Glyphs[static_cast<unsigned char>(character)];
-        m_image.BlendGlyph(atlas, glyph, x, y, m_foreColor);
+        m_composer->AddGlyph(atlas, glyph, x, y, m_foreColor);
         x += glyph.Advance;
     }
     m_changed = true;

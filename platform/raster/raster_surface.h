@@ -2,9 +2,12 @@
 // its image when a handler has returned; tools save it to a file.
 #pragma once
 
+#include "platform/raster/frame_composer.h"
 #include "platform/raster/glyph_atlas.h"
 #include "platform/raster/pixel_buffer.h"
 #include "platform/surface.h"
+
+#include <optional>
 
 namespace tavrel {
 
@@ -14,7 +17,8 @@ public:
     // image covers the client size rounded up to whole pixels; the surface reports the size given.
     RasterSurface(GlyphSource& glyphs, float clientWidth, float clientHeight, Colour backColor, float windowFontSize);
 
-    const PixelBuffer& Image() const { return m_image; }
+    // The image with everything drawn so far composed into it.
+    const PixelBuffer& Image();
 
     // Whether the image changed since the last call; the window shows it only then.
     bool TakeChanged();
@@ -45,6 +49,7 @@ private:
     float m_clientWidth;
     float m_clientHeight;
     PixelBuffer m_image;
+    std::optional<FrameComposer> m_composer;
     Colour m_backColor;
     Colour m_foreColor;
     int m_points;

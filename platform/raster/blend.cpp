@@ -1,0 +1,178 @@
+// The blend's scalar, SSE2 and AVX2 paths, and the choice among them.
+#include "platform/raster/blend.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
+namespace tavrel {
+
+namespace {
+
+// Red and blue together in two 16-bit lanes and green on its own; exact for every input.
+std::uint32_t Mix(std::uint32_t ink, std::uint32_t below, std::uint32_t coverage)
+{
+    const std::uint32_t rest = 255 - coverage;
+    std::uint32_t redBlue = (ink & 0xFF00FF) * coverage + (below & 0xFF00FF) * rest + 0x800080;
+    redBlue = ((redBlue + ((redBlue >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
+    std::uint32_t green = ((ink >> 8) & 0xFF) * coverage + ((below >> 8) & 0xFF) * rest + 0x80;
+    green = ((green + (green >> 8)) >> 8) & 0xFF;
+    return redBlue | (green << 8);
+}
+
+// No branch on the coverage: ink edges make it unpredictable, and Mix is exact at 0 and 255, so
+// every pixel takes the same straight path.
+void BlendScalar(std::uint32_t* pixels, const std::uint8_t* coverage, int from, int count, std::uint32_t ink)
+{
+    for (int index = from; index < count; ++index)
+        pixels[index] = Mix(ink, pixels[index], coverage[index]);
+}
+
+#if defined(__SSE2__)
+// Each channel in a 16-bit lane: total = ink * a + below * (255 - a) + 128, then
+// (total + (total >> 8)) >> 8, the rounded division by 255 for every total that occurs.
+__m128i MixLanes(__m128i ink, __m128i below, __m128i amount)
+{
+    __m128i total = _mm_add_epi16(_mm_mullo_epi16(ink, amount), _mm_mullo_epi16(below, _mm_sub_epi16(_mm_set1_epi16(255), amount)));
+    total = _mm_add_epi16(total, _mm_set1_epi16(128));
+    return _mm_srli_epi16(_mm_add_epi16(total, _mm_srli_epi16(total, 8)), 8);
+}
+
+int BlendSse2(std::uint32_t* pixels, const std::uint8_t* coverage, int count, int groupSpan, std::uint32_t ink)
+{
+    const __m128i inkGroup = _mm_set1_epi32(static_cast<int>(ink));
+    const __m128i zero = _mm_setzero_si128();
+    int index = 0;
+    for (; index < count && index + 4 <= groupSpan; index += 4) {
+        std::uint32_t amounts = 0;
+        std::memcpy(&amounts, coverage + index, sizeof(amounts));
+        if (amounts == 0)
+            continue;
+        __m128i spread = _mm_cvtsi32_si128(static_cast<int>(amounts));
+        spread = _mm_unpacklo_epi8(spread, spread);
+        spread = _mm_unpacklo_epi16(spread, spread); // each pixel's coverage in all four of its bytes
+        auto* group = reinterpret_cast<__m128i*>(pixels + index);
+        const __m128i below = _mm_loadu_si128(group);
+        const __m128i low = MixLanes(_mm_unpacklo_epi8(inkGroup, zero), _mm_unpacklo_epi8(below, zero), _mm_unpacklo_epi8(spread, zero));
+        const __m128i high = MixLanes(_mm_unpackhi_epi8(inkGroup, zero), _mm_unpackhi_epi8(below, zero), _mm_unpackhi_epi8(spread, zero));
+        _mm_storeu_si128(group, _mm_packus_epi16(low, high));
+    }
+    return index;
+}
+
+#define TAVREL_AVX2 __attribute__((target("avx2")))
+
+TAVREL_AVX2 __m256i MixLanesAvx2(__m256i ink, __m256i below, __m256i amount)
+{
+    __m256i total = _mm256_add_epi16(_mm256_mullo_epi16(ink, amount), _mm256_mullo_epi16(below, _mm256_sub_epi16(_mm256_set1_epi16(255), amount)));
+    total = _mm256_add_epi16(total, _mm256_set1_epi16(128));
+    return _mm256_srli_epi16(_mm256_add_epi16(total, _mm256_srli_epi16(total, 8)), 8);
+}
+
+TAVREL_AVX2 int BlendAvx2(std::uint32_t* pixels, const std::uint8_t* coverage, int count, int groupSpan, std::uint32_t ink)
+{
+    const __m256i inkGroup = _mm256_set1_epi32(static_cast<int>(ink));
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i spreadBytes = _mm256_set1_epi32(0x01010101);
+    int index = 0;
+    for (; index < count && index + 8 <= groupSpan; index += 8) {
+        std::uint64_t amounts = 0;
+        std::memcpy(&amounts, coverage + index, sizeof(amounts));
+        if (amounts == 0)
+            continue;
+        // Each pixel's coverage in all four of its bytes.
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(coverage + index));
+        const __m256i spread = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(bytes), spreadBytes);
+        auto* group = reinterpret_cast<__m256i*>(pixels + index);
+        const __m256i below = _mm256_loadu_si256(group);
+        // Unpacking and packing work within each 128-bit half alike, so every pixel returns to its place.
+        const __m256i low = MixLanesAvx2(_mm256_unpacklo_epi8(inkGroup, zero), _mm256_unpacklo_epi8(below, zero), _mm256_unpacklo_epi8(spread, zero));
+        const __m256i high = MixLanesAvx2(_mm256_unpackhi_epi8(inkGroup, zero), _mm256_unpackhi_epi8(below, zero), _mm256_unpackhi_epi8(spread, zero));
+        _mm256_storeu_si256(group, _mm256_packus_epi16(low, high));
+    }
+    return index;
+}
+#endif
+
+std::vector<BlendPath> FindSupportedPaths()
+{
+    std::vector<BlendPath> paths { BlendPath::Scalar };
+#if defined(__SSE2__)
+    paths.push_back(BlendPath::Sse2);
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        paths.push_back(BlendPath::Avx2);
+#endif
+    return paths;
+}
+
+}
+
+const std::vector<BlendPath>& SupportedBlendPaths()
+{
+    static const std::vector<BlendPath> paths = FindSupportedPaths();
+    return paths;
+}
+
+namespace {
+
+// One function per path with the rows' loop inside it, so that the choice is made once a glyph.
+void BlendRowsScalar(const GlyphRows& rows)
+{
+    for (int row = 0; row < rows.Rows; ++row)
+        BlendScalar(rows.Pixels + row * rows.Pitch, rows.Coverage + row * rows.Stride, 0, rows.Count, rows.Ink);
+}
+
+#if defined(__SSE2__)
+void BlendRowsSse2(const GlyphRows& rows)
+{
+    for (int row = 0; row < rows.Rows; ++row) {
+        std::uint32_t* pixels = rows.Pixels + row * rows.Pitch;
+        const std::uint8_t* coverage = rows.Coverage + row * rows.Stride;
+        const int done = BlendSse2(pixels, coverage, rows.Count, rows.GroupSpan, rows.Ink);
+        BlendScalar(pixels, coverage, done, rows.Count, rows.Ink);
+    }
+}
+
+TAVREL_AVX2 void BlendRowsAvx2(const GlyphRows& rows)
+{
+    for (int row = 0; row < rows.Rows; ++row) {
+        std::uint32_t* pixels = rows.Pixels + row * rows.Pitch;
+        const std::uint8_t* coverage = rows.Coverage + row * rows.Stride;
+        // What is left of the wide groups still fits groups of four.
+        int done = BlendAvx2(pixels, coverage, rows.Count, rows.GroupSpan, rows.Ink);
+        done += BlendSse2(pixels + done, coverage + done, rows.Count - done, rows.GroupSpan - done, rows.Ink);
+        BlendScalar(pixels, coverage, done, rows.Count, rows.Ink);
+    }
+}
+#endif
+
+using RowsBlender = void (*)(const GlyphRows&);
+
+RowsBlender BlenderFor(BlendPath path)
+{
+    switch (path) {
+#if defined(__SSE2__)
+    case BlendPath::Avx2:
+        return BlendRowsAvx2;
+    case BlendPath::Sse2:
+        return BlendRowsSse2;
+#endif
+    default:
+        return BlendRowsScalar;
+    }
+}
+
+}
+
+void BlendRows(BlendPath path, const GlyphRows& rows) { BlenderFor(path)(rows); }
+
+void BlendRows(const GlyphRows& rows)
+{
+    static const RowsBlender chosen = BlenderFor(SupportedBlendPaths().back());
+    chosen(rows);
+}
+
+}

@@ -1,0 +1,102 @@
+#include "platform/raster/blend.h"
+#include "platform/raster/frame_composer.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tavrel {
+namespace {
+
+// Glyphs of random ink, 1 to 24 pixels wide and tall, so that rows end at every place in a group.
+GlyphAtlas RandomAtlas(std::mt19937& random)
+{
+    GlyphAtlas atlas;
+    for (GlyphBitmap& glyph : atlas.Glyphs) {
+        const int width = std::uniform_int_distribution(1, 24)(random);
+        const int height = std::uniform_int_distribution(1, 24)(random);
+        std::vector<std::uint8_t> box(static_cast<std::size_t>(width * height));
+        for (std::uint8_t& coverage : box) {
+            const int kind = std::uniform_int_distribution(0, 3)(random);
+            coverage = static_cast<std::uint8_t>(kind == 0 ? 0 : kind == 1 ? 255 : std::uniform_int_distribution(0, 255)(random));
+        }
+        AddTrimmedGlyph(atlas, glyph, box, width, height);
+    }
+    return atlas;
+}
+
+Colour RandomColour(std::mt19937& random)
+{
+    const auto channel = [&] { return static_cast<std::uint8_t>(std::uniform_int_distribution(0, 255)(random)); };
+    return MakeColour(channel(), channel(), channel());
+}
+
+// Frames composed band by band come out exactly as frames drawn directly: glyphs overlapping in
+// the order drawn, cut at every edge, over tiles that held ink the frame before or not, with the
+// background changing now and then and some frames drawn over the last without a Cls.
+TEST(FrameComposer, ComposingInBandsGivesExactlyTheDirectImage)
+{
+    std::mt19937 random(7);
+    const GlyphAtlas atlas = RandomAtlas(random);
+    for (const auto& [width, height] : std::vector<std::pair<int, int>> { { 203, 77 }, { 64, 48 }, { 5, 300 } }) {
+        PixelBuffer direct(width, height);
+        PixelBuffer banded(width, height);
+        FrameComposer directly(direct, MakeColour(0, 0, 0), false);
+        FrameComposer inBands(banded, MakeColour(0, 0, 0), true);
+        Colour background = MakeColour(0, 0, 0);
+        for (int frame = 0; frame < 12; ++frame) {
+            if (frame % 4 != 3) {
+                if (frame % 5 == 4)
+                    background = RandomColour(random);
+                directly.Clear(background);
+                inBands.Clear(background);
+            }
+            const int glyphs = std::uniform_int_distribution(0, 150)(random);
+            for (int count = 0; count < glyphs; ++count) {
+                const GlyphBitmap& glyph = atlas.Glyphs[std::uniform_int_distribution(0, 255)(random)];
+                const int x = std::uniform_int_distribution(-30, width + 5)(random);
+                const int y = std::uniform_int_distribution(-30, height + 5)(random);
+                const Colour ink = RandomColour(random);
+                directly.AddGlyph(atlas, glyph, x, y, ink);
+                inBands.AddGlyph(atlas, glyph, x, y, ink);
+            }
+            directly.Compose();
+            inBands.Compose();
+            for (int row = 0; row < height; ++row) {
+                for (int column = 0; column < width; ++column)
+                    ASSERT_EQ(banded.At(column, row), direct.At(column, row)) << width << "x" << height << " frame " << frame << " at " << column << "," << row;
+            }
+        }
+    }
+}
+
+// Every blend path this build and processor have gives the exact mix, for rows of every length
+// and whether or not whole groups may run past the row's end.
+TEST(FrameComposer, EveryBlendPathMixesExactly)
+{
+    std::mt19937 random(11);
+    for (const BlendPath path : SupportedBlendPaths()) {
+        for (int count = 1; count <= 40; ++count) {
+            std::vector<std::uint8_t> coverage(static_cast<std::size_t>(count + kCoverageGroup), 0);
+            std::vector<std::uint32_t> pixels(coverage.size());
+            for (int index = 0; index < count; ++index)
+                coverage[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(std::uniform_int_distribution(0, 255)(random));
+            for (std::uint32_t& pixel : pixels)
+                pixel = PackPixel(RandomColour(random));
+            const std::vector<std::uint32_t> below = pixels;
+            const Colour ink = RandomColour(random);
+            const int groupSpan = count % 2 ? count : count + kCoverageGroup;
+            BlendRows(path, GlyphRows { .Pixels = pixels.data(), .Pitch = 0, .Coverage = coverage.data(), .Stride = 0, .Rows = 1, .Count = count, .GroupSpan = groupSpan, .Ink = PackPixel(ink) });
+            for (std::size_t index = 0; index < pixels.size(); ++index) {
+                const int amount = coverage[index];
+                const auto mixed = [&](int source, int under) { return static_cast<std::uint8_t>((source * amount + under * (255 - amount) + 127) / 255); };
+                const Colour under = UnpackPixel(below[index]);
+                const Colour expected = static_cast<int>(index) < count ? MakeColour(mixed(ink.Red, under.Red), mixed(ink.Green, under.Green), mixed(ink.Blue, under.Blue)) : under;
+                ASSERT_EQ(UnpackPixel(pixels[index]), expected) << "path " << static_cast<int>(path) << ", " << count << " pixels, at " << index;
+            }
+        }
+    }
+}
+
+}
+}
