@@ -72,9 +72,16 @@ FrameComposer::FrameComposer(PixelBuffer& image, Colour background, bool inBands
 {
 }
 
+void FrameComposer::SetDeferred(bool deferred)
+{
+    BlendQueued();
+    m_deferred = deferred;
+}
+
 void FrameComposer::Clear(Colour colour)
 {
-    if (!m_inBands) {
+    m_queued = 0;
+    if (Direct()) {
         m_image.Fill(colour);
         return;
     }
@@ -104,11 +111,18 @@ void FrameComposer::AddGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, 
     pending.LastRow = std::min(glyph.Height, m_height - pending.Top);
     if (pending.FirstColumn >= pending.LastColumn || pending.FirstRow >= pending.LastRow)
         return;
-    if (!m_inBands) {
-        BlendInPlace(pending);
+    if (Direct()) {
+        Prefetch(pending);
+        if (m_queued == kQueueLength) {
+            BlendInPlace(m_queue[m_queueStart]);
+            m_queueStart = (m_queueStart + 1) % kQueueLength;
+            --m_queued;
+        }
+        m_queue[(m_queueStart + m_queued++) % kQueueLength] = pending;
         return;
     }
-    MarkTiles(pending);
+    if (m_inBands)
+        MarkTiles(pending);
     m_glyphs.push_back(pending);
     if (m_glyphs.size() >= kMostPendingGlyphs)
         Compose();
@@ -126,12 +140,36 @@ void FrameComposer::MarkTiles(const PendingGlyph& glyph)
     }
 }
 
+void FrameComposer::Prefetch(const PendingGlyph& glyph) const
+{
+    const std::uint8_t* coverage = glyph.Coverage + static_cast<std::size_t>(glyph.FirstRow) * static_cast<std::size_t>(glyph.Stride);
+    const std::uint8_t* coverageEnd = glyph.Coverage + static_cast<std::size_t>(glyph.LastRow) * static_cast<std::size_t>(glyph.Stride);
+    for (; coverage < coverageEnd; coverage += 64)
+        __builtin_prefetch(coverage, 0);
+    const std::uint32_t* pixels = m_image.Data() + static_cast<std::size_t>(glyph.Top + glyph.FirstRow) * static_cast<std::size_t>(m_width) + (glyph.Left + glyph.FirstColumn);
+    const int last = glyph.LastColumn - glyph.FirstColumn - 1;
+    for (int row = glyph.FirstRow; row < glyph.LastRow; ++row, pixels += m_width) {
+        __builtin_prefetch(pixels, 1);
+        __builtin_prefetch(pixels + last, 1);
+    }
+}
+
+void FrameComposer::BlendQueued()
+{
+    for (; m_queued > 0; --m_queued, m_queueStart = (m_queueStart + 1) % kQueueLength)
+        BlendInPlace(m_queue[m_queueStart]);
+}
+
 void FrameComposer::Compose()
 {
-    if (m_clearPending) {
+    BlendQueued();
+    if (m_clearPending && m_inBands) {
         ComposeBands();
     } else {
-        // Drawing with no Cls since the last composition: the glyphs go over the image where it lies.
+        // Kept while unseen, or drawn with no Cls since the last composition: the glyphs go over
+        // the image where it lies.
+        if (m_clearPending)
+            m_image.Fill(UnpackPixel(m_clearColour));
         for (const PendingGlyph& glyph : m_glyphs)
             BlendInPlace(glyph);
         for (std::uint8_t& tile : m_tiles) {

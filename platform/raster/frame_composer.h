@@ -10,6 +10,7 @@
 #include "platform/raster/glyph_atlas.h"
 #include "platform/raster/pixel_buffer.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -35,8 +36,9 @@ public:
     // Brings the image up to date with everything cleared and drawn so far.
     void Compose();
 
-    // Whether the glyphs wait for Compose rather than go straight to the image.
-    bool ComposesInBands() const { return m_inBands; }
+    // While the image cannot be seen, drawing directly is put off too: the frames are only
+    // kept, and Compose draws the latest.
+    void SetDeferred(bool deferred);
 
 private:
     struct PendingGlyph {
@@ -52,16 +54,21 @@ private:
     };
 
     void BlendInPlace(const PendingGlyph& glyph);
+    void Prefetch(const PendingGlyph& glyph) const;
+    void BlendQueued();
     void ComposeBands();
     void SortIntoBands();
     void BlendIntoBand(const PendingGlyph& glyph, int bandTop);
     void MarkTiles(const PendingGlyph& glyph);
     std::uint8_t& Tile(int band, int tile) { return m_tiles[static_cast<std::size_t>(band) * static_cast<std::size_t>(m_tilesPerBand) + static_cast<std::size_t>(tile)]; }
 
+    bool Direct() const { return !m_inBands && !m_deferred; }
+
     PixelBuffer& m_image;
     int m_width;
     int m_height;
     bool m_inBands;
+    bool m_deferred = false;
     int m_tilesPerBand;
     int m_bands;
     // Per tile: whether the image may hold something other than the plain colour there, and
@@ -71,6 +78,12 @@ private:
     bool m_clearPending = false;
     std::uint32_t m_clearColour = 0;
     std::vector<PendingGlyph> m_glyphs;
+    // Drawing directly, the last few glyphs wait while their coverage and pixels are fetched, so
+    // that a frame's cache misses overlap instead of stalling one glyph after another.
+    static constexpr std::size_t kQueueLength = 8;
+    std::array<PendingGlyph, kQueueLength> m_queue {};
+    std::size_t m_queueStart = 0;
+    std::size_t m_queued = 0;
     // Where each band's glyphs start in m_bandGlyphs, and the glyphs band by band.
     std::vector<std::uint32_t> m_bandStarts;
     std::vector<std::uint32_t> m_bandGlyphs;

@@ -40,12 +40,25 @@ std::uint32_t* AllocatePixels(std::size_t count)
 
 }
 
-void PixelBuffer::FreeDeleter::operator()(std::uint32_t* pixels) const { std::free(pixels); }
+void PixelBuffer::FreeDeleter::operator()(std::uint32_t* pixels) const
+{
+    if (Owned)
+        std::free(pixels);
+}
+
+PixelBuffer PixelBuffer::Borrowing(std::uint32_t* pixels, int width, int height) { return PixelBuffer(pixels, width, height); }
+
+PixelBuffer::PixelBuffer(std::uint32_t* borrowed, int width, int height)
+    : m_width(std::max(width, 0))
+    , m_height(std::max(height, 0))
+    , m_pixels(borrowed, FreeDeleter { .Owned = false })
+{
+}
 
 PixelBuffer::PixelBuffer(int width, int height)
     : m_width(std::max(width, 0))
     , m_height(std::max(height, 0))
-    , m_pixels(AllocatePixels(PixelCount()))
+    , m_pixels(AllocatePixels(PixelCount()), FreeDeleter { .Owned = true })
 {
 }
 

@@ -24,6 +24,10 @@ class PixelBuffer {
 public:
     PixelBuffer(int width, int height);
 
+    // An image on pixels someone else owns (a window's framebuffer), rows width pixels apart; they
+    // must outlive it.
+    static PixelBuffer Borrowing(std::uint32_t* pixels, int width, int height);
+
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     std::uint32_t* Data() { return m_pixels.get(); }
@@ -46,8 +50,11 @@ private:
     std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x); }
 
     struct FreeDeleter {
+        bool Owned;
         void operator()(std::uint32_t* pixels) const;
     };
+
+    PixelBuffer(std::uint32_t* borrowed, int width, int height);
 
     std::size_t PixelCount() const { return static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height); }
 

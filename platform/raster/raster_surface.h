@@ -23,6 +23,13 @@ public:
     // Whether the image changed since the last call; the window shows it only then.
     bool TakeChanged();
 
+    // While the window cannot be seen, what is drawn is kept rather than rasterised; the image
+    // shows the latest frame once it is asked for.
+    void SetSeen(bool seen);
+
+    int ImageWidth() const { return m_image.Width(); }
+    int ImageHeight() const { return m_image.Height(); }
+
     void Show() override { }
     float ScaleWidth() const override { return m_clientWidth; }
     float ScaleHeight() const override { return m_clientHeight; }
@@ -42,8 +49,14 @@ protected:
     // size, in the background colour.
     void SetClientSize(int width, int height);
 
+    // Draws from now on straight into a window's framebuffer of the client size, which then needs
+    // no copy to be shown; it is filled with the background colour.
+    void DrawInto(std::uint32_t* framebuffer);
+
 private:
     const GlyphAtlas& CurrentAtlas();
+    // A composer for the image, which holds the background everywhere.
+    void StartComposing();
 
     GlyphSource& m_glyphs;
     float m_clientWidth;
@@ -58,6 +71,7 @@ private:
     float m_x = 0;
     float m_y = 0;
     bool m_changed = true;
+    bool m_seen = true;
 };
 
 }

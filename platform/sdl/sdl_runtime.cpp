@@ -121,8 +121,9 @@ VideoLibrary::VideoLibrary(const DisplayFacts& display)
 
 VideoLibrary::~VideoLibrary() { SDL_Quit(); }
 
-// The window's surface: drawing goes to the off-screen image; Show shows the window and takes
-// the client area the desktop gave it.
+// The window's surface: drawing goes straight to the window's framebuffer where it can, to an
+// off-screen image copied in otherwise; Show shows the window and takes the client area the
+// desktop gave it.
 class SdlRuntime::WindowSurface final : public RasterSurface {
 public:
     WindowSurface(SDL_Window& window, std::optional<SDL_Rect> screen, GlyphSource& glyphs, int width, int height, Colour backColor)
@@ -143,16 +144,55 @@ public:
         int width = 0;
         int height = 0;
         SDL_GetWindowSize(&m_window, &width, &height);
-        if (width != Image().Width() || height != Image().Height()) {
+        if (width != ImageWidth() || height != ImageHeight()) {
             SetClientSize(width, height);
             MakeView();
         }
+        ShowOn(WindowFramebuffer());
+    }
+
+    SDL_Surface& WindowFramebuffer()
+    {
+        SDL_Surface* framebuffer = SDL_GetWindowSurface(&m_window);
+        if (!framebuffer)
+            throw SdlError("Couldn't reach the window's pixels");
+        return *framebuffer;
+    }
+
+    // Makes the image show on the framebuffer given, the window's latest. Where the framebuffer
+    // has the image's own pixel format and size, the frame is drawn straight into it; elsewhere
+    // (at another depth) it is drawn off screen and copied in. Returns whether it has to be copied.
+    bool ShowOn(SDL_Surface& framebuffer)
+    {
+        if (m_framebuffer && framebuffer.pixels == m_framebuffer)
+            return false;
+        if (m_framebuffer) {
+            // SDL made a new framebuffer (the window's size changed) and freed the one drawn
+            // into: the next frame draws on the new one, or off screen again.
+            m_framebuffer = nullptr;
+            if (!FitsImage(framebuffer)) {
+                SetClientSize(ImageWidth(), ImageHeight());
+                MakeView();
+                return true;
+            }
+        }
+        if (!FitsImage(framebuffer))
+            return true;
+        m_framebuffer = framebuffer.pixels;
+        DrawInto(static_cast<std::uint32_t*>(framebuffer.pixels));
+        return false;
     }
 
     // The image in SDL's terms, for copying to the window.
     SDL_Surface& View() { return *m_view; }
 
 private:
+    bool FitsImage(const SDL_Surface& framebuffer) const
+    {
+        return framebuffer.format->format == SDL_PIXELFORMAT_XRGB8888 && framebuffer.pitch == framebuffer.w * 4
+            && framebuffer.w == ImageWidth() && framebuffer.h == ImageHeight();
+    }
+
     void MakeView()
     {
         m_view = ViewOf(Image());
@@ -163,6 +203,7 @@ private:
     SDL_Window& m_window;
     std::optional<SDL_Rect> m_screen;
     SurfaceHandle m_view;
+    void* m_framebuffer = nullptr;
 };
 
 SdlRuntime::~SdlRuntime() = default;
@@ -219,6 +260,12 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
                 SDL_SetWindowInputFocus(m_window.get());
             else if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
                 Present(Redraw::Always);
+            // Unseen, the frames are only kept (Present shows the latest when the window is
+            // seen again): a minimised rain costs next to nothing.
+            if (event.window.event == SDL_WINDOWEVENT_HIDDEN || event.window.event == SDL_WINDOWEVENT_MINIMIZED)
+                m_surface->SetSeen(false);
+            else if (event.window.event == SDL_WINDOWEVENT_SHOWN || event.window.event == SDL_WINDOWEVENT_RESTORED || event.window.event == SDL_WINDOWEVENT_EXPOSED)
+                m_surface->SetSeen(true);
             break;
         default:
             break;
@@ -239,12 +286,14 @@ void SdlRuntime::WaitForEventOrTick(std::optional<Microseconds> due)
 
 void SdlRuntime::Present(Redraw redraw)
 {
+    if (SDL_GetWindowFlags(m_window.get()) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED))
+        return;
     if (!m_surface->TakeChanged() && redraw == Redraw::IfChanged)
         return;
-    SDL_Surface* target = SDL_GetWindowSurface(m_window.get());
-    if (!target)
-        throw SdlError("Couldn't reach the window's pixels");
-    if (SDL_BlitSurface(&m_surface->View(), nullptr, target, nullptr) != 0 || SDL_UpdateWindowSurface(m_window.get()) != 0)
+    SDL_Surface& framebuffer = m_surface->WindowFramebuffer();
+    const bool copy = m_surface->ShowOn(framebuffer);
+    m_surface->Image(); // composes what the last handler drew
+    if ((copy && SDL_BlitSurface(&m_surface->View(), nullptr, &framebuffer, nullptr) != 0) || SDL_UpdateWindowSurface(m_window.get()) != 0)
         throw SdlError("Couldn't show the window's image");
 }
 
