@@ -79,7 +79,7 @@ public:
         ShowWindow(m_window, SW_SHOWNORMAL);
         RECT client {};
         GetClientRect(m_window, &client);
-        if (client.right != Image().Width() || client.bottom != Image().Height())
+        if (client.right != ImageWidth() || client.bottom != ImageHeight())
             SetClientSize(static_cast<int>(client.right), static_cast<int>(client.bottom));
         UpdateWindow(m_window);
     }
@@ -206,7 +206,8 @@ void Win32Runtime::Present(HDC target)
 
 void Win32Runtime::PresentIfChanged()
 {
-    if (!m_surface->TakeChanged())
+    // Minimised, the frames are only kept; WM_PAINT shows the latest when the window is restored.
+    if (IsIconic(m_window) || !m_surface->TakeChanged())
         return;
     const HDC target = GetDC(m_window);
     Present(target);
@@ -235,6 +236,10 @@ LRESULT CALLBACK Win32Runtime::WindowProcedure(HWND window, UINT message, WPARAM
     }
     case WM_ERASEBKGND:
         return 1;
+    case WM_SIZE:
+        if (runtime && runtime->m_surface)
+            runtime->m_surface->SetSeen(wParam != SIZE_MINIMIZED);
+        break;
     case WM_TIMER:
         if (wParam != kSystemLoopTimer || !runtime)
             break;

@@ -124,6 +124,22 @@ remapped-window-keeps-the-keys)
     xdotool key a
     expect_exit 1 0
     ;;
+minimised-window-rains-on-restore)
+    # A minimised window keeps its frames without drawing them; restored, it shows the rain
+    # again, frame after frame.
+    start_display
+    start_program "$PROGRAM"
+    xdotool windowminimize --sync "$WINDOW"
+    sleep 1
+    xdotool windowactivate --sync "$WINDOW"
+    wait_for_rain 10 545x336
+    cp "$WORK_DIR/rain.png" "$WORK_DIR/first.png"
+    sleep 0.2
+    import -window "$WINDOW" "$WORK_DIR/second.png"
+    [ "$(compare -metric AE "$WORK_DIR/first.png" "$WORK_DIR/second.png" null: 2>&1)" != 0 ] || fail "the restored window shows the same frame 0.2 s apart"
+    xdotool key a
+    expect_exit 1 0
+    ;;
 second-screen)
     # DISPLAY names screen 1: the window opens there, rains, and takes the keys.
     SECOND_SCREEN=1024x768x24 NO_WINDOW_MANAGER=1 start_display

@@ -31,25 +31,31 @@ Colour RandomColour(std::mt19937& random)
     return MakeColour(channel(), channel(), channel());
 }
 
-// Frames composed band by band come out exactly as frames drawn directly: glyphs overlapping in
-// the order drawn, cut at every edge, over tiles that held ink the frame before or not, with the
-// background changing now and then and some frames drawn over the last without a Cls.
-TEST(FrameComposer, ComposingInBandsGivesExactlyTheDirectImage)
+// Frames composed band by band, or kept unseen and composed later, come out exactly as frames
+// drawn directly: glyphs overlapping in the order drawn, cut at every edge, over tiles that held
+// ink the frame before or not, with the background changing now and then and some frames drawn
+// over the last without a Cls.
+TEST(FrameComposer, ComposingInBandsOrLaterGivesExactlyTheDirectImage)
 {
     std::mt19937 random(7);
     const GlyphAtlas atlas = RandomAtlas(random);
     for (const auto& [width, height] : std::vector<std::pair<int, int>> { { 203, 77 }, { 64, 48 }, { 5, 300 } }) {
         PixelBuffer direct(width, height);
         PixelBuffer banded(width, height);
+        PixelBuffer later(width, height);
         FrameComposer directly(direct, MakeColour(0, 0, 0), false);
         FrameComposer inBands(banded, MakeColour(0, 0, 0), true);
+        FrameComposer unseen(later, MakeColour(0, 0, 0), false);
         Colour background = MakeColour(0, 0, 0);
         for (int frame = 0; frame < 12; ++frame) {
+            // Unseen for a few frames at a time, some of them composed meanwhile.
+            unseen.SetDeferred(frame % 6 < 3);
             if (frame % 4 != 3) {
                 if (frame % 5 == 4)
                     background = RandomColour(random);
                 directly.Clear(background);
                 inBands.Clear(background);
+                unseen.Clear(background);
             }
             const int glyphs = std::uniform_int_distribution(0, 150)(random);
             for (int count = 0; count < glyphs; ++count) {
@@ -59,12 +65,20 @@ TEST(FrameComposer, ComposingInBandsGivesExactlyTheDirectImage)
                 const Colour ink = RandomColour(random);
                 directly.AddGlyph(atlas, glyph, x, y, ink);
                 inBands.AddGlyph(atlas, glyph, x, y, ink);
+                unseen.AddGlyph(atlas, glyph, x, y, ink);
             }
             directly.Compose();
             inBands.Compose();
+            const bool composedUnseen = frame % 3 != 1;
+            if (composedUnseen)
+                unseen.Compose();
             for (int row = 0; row < height; ++row) {
-                for (int column = 0; column < width; ++column)
+                for (int column = 0; column < width; ++column) {
                     ASSERT_EQ(banded.At(column, row), direct.At(column, row)) << width << "x" << height << " frame " << frame << " at " << column << "," << row;
+                    if (composedUnseen) {
+                        ASSERT_EQ(later.At(column, row), direct.At(column, row)) << width << "x" << height << " frame " << frame << " at " << column << "," << row << ", unseen";
+                    }
+                }
             }
         }
     }
