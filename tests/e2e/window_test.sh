@@ -88,6 +88,18 @@ no-display)
         expect_exit 1 1
         grep -q "^tavrel: Couldn't open the display: " "$WORK_DIR/stderr.txt" || fail "DISPLAY='$display': stderr says $(cat "$WORK_DIR/stderr.txt")"
     done
+    # A display that refuses the program: one that asks for a cookie the program does not have.
+    locked=$((${DISPLAY#:} + 51))
+    xauth -f "$WORK_DIR/cookie" add ":$locked" . "$(mcookie)"
+    Xvfb ":$locked" -auth "$WORK_DIR/cookie" -nolisten tcp >/dev/null 2>&1 &
+    LOCKED_PID=$!
+    trap 'kill "$LOCKED_PID" 2>/dev/null; stop_display' EXIT
+    wait_until 10 env DISPLAY=":$locked" XAUTHORITY="$WORK_DIR/cookie" xdpyinfo || fail "the locked display did not start"
+    DISPLAY=":$locked" XAUTHORITY=/dev/null timeout 5 "$PROGRAM" 2>"$WORK_DIR/stderr.txt" &
+    PROGRAM_PID=$!
+    expect_exit 1 1
+    kill "$LOCKED_PID"
+    grep -q "^tavrel: Couldn't open the display: " "$WORK_DIR/stderr.txt" || fail "refused: stderr says $(cat "$WORK_DIR/stderr.txt")"
     ;;
 display-lost)
     start_display
