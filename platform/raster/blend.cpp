@@ -48,6 +48,8 @@ int BlendSse2(std::uint32_t* pixels, const std::uint8_t* coverage, int count, in
     for (; index < count && index + 4 <= groupSpan; index += 4) {
         std::uint32_t amounts = 0;
         std::memcpy(&amounts, coverage + index, sizeof(amounts));
+        if (count - index < 4)
+            amounts &= (std::uint32_t { 1 } << (8 * (count - index))) - 1;
         if (amounts == 0)
             continue;
         __m128i spread = _mm_cvtsi32_si128(static_cast<int>(amounts));
@@ -80,10 +82,12 @@ TAVREL_AVX2 int BlendAvx2(std::uint32_t* pixels, const std::uint8_t* coverage, i
     for (; index < count && index + 8 <= groupSpan; index += 8) {
         std::uint64_t amounts = 0;
         std::memcpy(&amounts, coverage + index, sizeof(amounts));
+        if (count - index < 8)
+            amounts &= (std::uint64_t { 1 } << (8 * (count - index))) - 1;
         if (amounts == 0)
             continue;
         // Each pixel's coverage in all four of its bytes.
-        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(coverage + index));
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&amounts));
         const __m256i spread = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(bytes), spreadBytes);
         auto* group = reinterpret_cast<__m256i*>(pixels + index);
         const __m256i below = _mm256_loadu_si256(group);

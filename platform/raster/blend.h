@@ -16,8 +16,9 @@ enum class BlendPath { Scalar, Sse2, Avx2 };
 const std::vector<BlendPath>& SupportedBlendPaths();
 
 // A glyph's rows to blend: Rows rows of Count pixels, each Pitch pixels below the last, from
-// coverage rows Stride bytes apart. GroupSpan (at least Count) is how many pixels of a row may be
-// taken in whole groups: the coverage beyond Count up to there is zero, and the pixels exist.
+// coverage rows Stride bytes apart. GroupSpan (at least Count) is how many pixels of a row exist
+// to be taken in whole groups. Coverage may be read up to a group past Count; what lies beyond
+// Count is masked off and leaves its pixels as they were.
 struct GlyphRows {
     std::uint32_t* Pixels;
     std::ptrdiff_t Pitch;

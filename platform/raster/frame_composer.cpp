@@ -190,8 +190,8 @@ void FrameComposer::BlendInPlace(const PendingGlyph& glyph)
         .Stride = glyph.Stride,
         .Rows = glyph.LastRow - glyph.FirstRow,
         .Count = glyph.LastColumn - glyph.FirstColumn,
-        // Whole groups may run into the coverage row's padding only where the image has room.
-        .GroupSpan = std::min(glyph.Stride, m_width - glyph.Left) - glyph.FirstColumn,
+        // Whole groups may run past the glyph's right edge only where the image has room.
+        .GroupSpan = m_width - glyph.Left - glyph.FirstColumn,
         .Ink = glyph.Ink,
     });
 }
@@ -292,7 +292,7 @@ void FrameComposer::BlendIntoBand(const PendingGlyph& glyph, int bandTop)
         .Rows = lastRow - firstRow,
         .Count = glyph.LastColumn - glyph.FirstColumn,
         // The band's padding takes a last group that runs past the image's right edge.
-        .GroupSpan = std::min(glyph.Stride - glyph.FirstColumn, bandStride - start),
+        .GroupSpan = bandStride - start,
         .Ink = glyph.Ink,
     });
 }

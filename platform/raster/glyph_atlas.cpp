@@ -25,13 +25,16 @@ void AddTrimmedGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, const std::vector<st
     glyph.Top = top;
     glyph.Width = right - left + 1;
     glyph.Height = bottom - top + 1;
-    glyph.Stride = (glyph.Width + kCoverageGroup - 1) / kCoverageGroup * kCoverageGroup;
+    glyph.Stride = glyph.Width;
+    // The zero bytes after the last glyph are taken back and put after this one.
+    if (!atlas.Coverage.empty())
+        atlas.Coverage.resize(atlas.Coverage.size() - kCoverageGroup);
     glyph.Offset = atlas.Coverage.size();
     for (int y = top; y <= bottom; ++y) {
         for (int x = left; x <= right; ++x)
             atlas.Coverage.push_back(at(x, y));
-        atlas.Coverage.insert(atlas.Coverage.end(), static_cast<std::size_t>(glyph.Stride - glyph.Width), 0);
     }
+    atlas.Coverage.insert(atlas.Coverage.end(), kCoverageGroup, 0);
 }
 
 }

@@ -16,13 +16,13 @@ struct GlyphBitmap {
     int Width = 0;
     int Height = 0;
     int Advance = 0;
-    int Stride = 0;         // bytes per coverage row: Width rounded up to whole groups
+    int Stride = 0;         // bytes from one coverage row to the next: the width
     std::size_t Offset = 0; // first coverage byte
 };
 
-// Coverage rows are padded with zero coverage to whole groups of this many pixels, the widest
-// vector blend's, so that blending can take a group at a time; zero coverage leaves a pixel as it
-// was.
+// The widest vector blend's group of pixels. An atlas's coverage ends with this many zero bytes,
+// so that blending may read a whole group from anywhere in a row; what it reads beyond the row's
+// end is masked off. Rows themselves are not padded, which keeps the atlases a quarter smaller.
 inline constexpr int kCoverageGroup = 8;
 
 struct GlyphAtlas {

@@ -91,8 +91,8 @@ void PixelBuffer::BlendGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, 
         .Stride = glyph.Stride,
         .Rows = lastRow - firstRow,
         .Count = lastColumn - firstColumn,
-        // Whole groups may run into the coverage row's padding only where the image has room.
-        .GroupSpan = std::min(glyph.Stride, m_width - left) - firstColumn,
+        // Whole groups may run past the glyph's right edge only where the image has room.
+        .GroupSpan = m_width - left - firstColumn,
         .Ink = PackPixel(colour),
     });
 }

@@ -85,7 +85,8 @@ TEST(FrameComposer, ComposingInBandsOrLaterGivesExactlyTheDirectImage)
 }
 
 // Every blend path this build and processor have gives the exact mix, for rows of every length
-// and whether or not whole groups may run past the row's end.
+// and whether or not whole groups may run past the row's end, where the coverage read must be
+// masked off.
 TEST(FrameComposer, EveryBlendPathMixesExactly)
 {
     std::mt19937 random(11);
@@ -93,8 +94,8 @@ TEST(FrameComposer, EveryBlendPathMixesExactly)
         for (int count = 1; count <= 40; ++count) {
             std::vector<std::uint8_t> coverage(static_cast<std::size_t>(count + kCoverageGroup), 0);
             std::vector<std::uint32_t> pixels(coverage.size());
-            for (int index = 0; index < count; ++index)
-                coverage[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(std::uniform_int_distribution(0, 255)(random));
+            for (std::uint8_t& amount : coverage)
+                amount = static_cast<std::uint8_t>(std::uniform_int_distribution(1, 255)(random));
             for (std::uint32_t& pixel : pixels)
                 pixel = PackPixel(RandomColour(random));
             const std::vector<std::uint32_t> below = pixels;
@@ -102,7 +103,7 @@ TEST(FrameComposer, EveryBlendPathMixesExactly)
             const int groupSpan = count % 2 ? count : count + kCoverageGroup;
             BlendRows(path, GlyphRows { .Pixels = pixels.data(), .Pitch = 0, .Coverage = coverage.data(), .Stride = 0, .Rows = 1, .Count = count, .GroupSpan = groupSpan, .Ink = PackPixel(ink) });
             for (std::size_t index = 0; index < pixels.size(); ++index) {
-                const int amount = coverage[index];
+                const int amount = static_cast<int>(index) < count ? coverage[index] : 0;
                 const auto mixed = [&](int source, int under) { return static_cast<std::uint8_t>((source * amount + under * (255 - amount) + 127) / 255); };
                 const Colour under = UnpackPixel(below[index]);
                 const Colour expected = static_cast<int>(index) < count ? MakeColour(mixed(ink.Red, under.Red), mixed(ink.Green, under.Green), mixed(ink.Blue, under.Blue)) : under;
