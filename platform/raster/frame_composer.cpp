@@ -70,11 +70,20 @@ FrameComposer::FrameComposer(PixelBuffer& image, Colour background, bool inBands
     , m_tiles(m_inBands ? static_cast<std::size_t>(m_tilesPerBand) * static_cast<std::size_t>(m_bands) : 0, 0)
     , m_plain(PackPixel(background))
 {
+    if (m_inBands) {
+        m_bandStarts.resize(static_cast<std::size_t>(m_bands) + 1);
+        m_bandNext.resize(static_cast<std::size_t>(m_bands));
+        m_band.resize(static_cast<std::size_t>(m_width + kBandPadding) * kBandRows);
+    }
 }
 
 void FrameComposer::SetDeferred(bool deferred)
 {
-    BlendQueued();
+    // What waits is composed first, so that drawing directly never goes under a kept frame.
+    if (deferred)
+        BlendQueued();
+    else if (m_deferred)
+        Compose();
     m_deferred = deferred;
 }
 
@@ -86,6 +95,7 @@ void FrameComposer::Clear(Colour colour)
         return;
     }
     m_glyphs.clear();
+    m_bandEntries = 0;
     for (std::uint8_t& tile : m_tiles)
         tile &= kInked;
     m_clearPending = true;
@@ -121,8 +131,12 @@ void FrameComposer::AddGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, 
         m_queue[(m_queueStart + m_queued++) % kQueueLength] = pending;
         return;
     }
-    if (m_inBands)
+    if (m_inBands) {
         MarkTiles(pending);
+        m_bandEntries += static_cast<std::size_t>((pending.Top + pending.LastRow - 1) / kBandRows - (pending.Top + pending.FirstRow) / kBandRows + 1);
+        if (m_bandGlyphs.capacity() < m_bandEntries)
+            m_bandGlyphs.reserve(2 * m_bandEntries);
+    }
     m_glyphs.push_back(pending);
     if (m_glyphs.size() >= kMostPendingGlyphs)
         Compose();
@@ -178,6 +192,7 @@ void FrameComposer::Compose()
         }
     }
     m_glyphs.clear();
+    m_bandEntries = 0;
     m_clearPending = false;
 }
 
@@ -209,7 +224,6 @@ void FrameComposer::ComposeBands()
     // Streaming pays only in whole cache lines: tiles must start on them.
     const bool stream = (reinterpret_cast<std::uintptr_t>(m_image.Data()) % 64) == 0 && (m_width * sizeof(std::uint32_t)) % 64 == 0;
     const int bandStride = m_width + kBandPadding;
-    m_band.resize(static_cast<std::size_t>(bandStride) * kBandRows);
     for (int band = 0; band < m_bands; ++band) {
         const int bandTop = band * kBandRows;
         const int rows = std::min(kBandRows, m_height - bandTop);
@@ -259,7 +273,7 @@ void FrameComposer::ComposeBands()
 void FrameComposer::SortIntoBands()
 {
     // The glyphs band by band, each band's in the order they were printed.
-    m_bandStarts.assign(static_cast<std::size_t>(m_bands) + 1, 0);
+    std::fill(m_bandStarts.begin(), m_bandStarts.end(), 0);
     for (const PendingGlyph& glyph : m_glyphs) {
         for (int band = (glyph.Top + glyph.FirstRow) / kBandRows; band <= (glyph.Top + glyph.LastRow - 1) / kBandRows; ++band)
             ++m_bandStarts[static_cast<std::size_t>(band) + 1];
@@ -267,11 +281,11 @@ void FrameComposer::SortIntoBands()
     for (int band = 0; band < m_bands; ++band)
         m_bandStarts[static_cast<std::size_t>(band) + 1] += m_bandStarts[static_cast<std::size_t>(band)];
     m_bandGlyphs.resize(m_bandStarts.back());
-    std::vector<std::uint32_t> next(m_bandStarts.begin(), m_bandStarts.end() - 1);
+    std::copy(m_bandStarts.begin(), m_bandStarts.end() - 1, m_bandNext.begin());
     for (std::uint32_t index = 0; index < m_glyphs.size(); ++index) {
         const PendingGlyph& glyph = m_glyphs[index];
         for (int band = (glyph.Top + glyph.FirstRow) / kBandRows; band <= (glyph.Top + glyph.LastRow - 1) / kBandRows; ++band)
-            m_bandGlyphs[next[static_cast<std::size_t>(band)]++] = index;
+            m_bandGlyphs[m_bandNext[static_cast<std::size_t>(band)]++] = index;
     }
 }
 

@@ -33,11 +33,12 @@ public:
     // Lays the glyph's coverage with its box's top-left at (x, y), as PixelBuffer::BlendGlyph.
     void AddGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, int x, int y, Colour colour);
 
-    // Brings the image up to date with everything cleared and drawn so far.
+    // Brings the image up to date with everything cleared and drawn so far. It allocates nothing,
+    // so that it may run where nothing may be thrown (a window procedure painting).
     void Compose();
 
     // While the image cannot be seen, drawing directly is put off too: the frames are only
-    // kept, and Compose draws the latest.
+    // kept, and Compose draws the latest; it is drawn at once when the image is seen again.
     void SetDeferred(bool deferred);
 
 private:
@@ -84,9 +85,12 @@ private:
     std::array<PendingGlyph, kQueueLength> m_queue {};
     std::size_t m_queueStart = 0;
     std::size_t m_queued = 0;
-    // Where each band's glyphs start in m_bandGlyphs, and the glyphs band by band.
+    // Where each band's glyphs start in m_bandGlyphs, and the glyphs band by band; room for them
+    // is made as glyphs are added.
     std::vector<std::uint32_t> m_bandStarts;
+    std::vector<std::uint32_t> m_bandNext;
     std::vector<std::uint32_t> m_bandGlyphs;
+    std::size_t m_bandEntries = 0;
     std::vector<std::uint32_t> m_band;
 };
 

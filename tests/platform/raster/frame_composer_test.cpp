@@ -49,7 +49,7 @@ TEST(FrameComposer, ComposingInBandsOrLaterGivesExactlyTheDirectImage)
         Colour background = MakeColour(0, 0, 0);
         for (int frame = 0; frame < 12; ++frame) {
             // Unseen for a few frames at a time, some of them composed meanwhile.
-            unseen.SetDeferred(frame % 6 < 3);
+            unseen.SetDeferred(frame % 5 < 2);
             if (frame % 4 != 3) {
                 if (frame % 5 == 4)
                     background = RandomColour(random);
