@@ -75,27 +75,21 @@ void BM_FrameRasterSurface(benchmark::State& state)
 BENCHMARK(BM_FrameRasterSurface)->Args({ 545, 336 })->Args({ 1920, 1080 })->Args({ 3840, 2160 })->Unit(benchmark::kMillisecond);
 
 // The window at a desktop scale: its client area and every glyph size at the given dots per inch.
-void BM_FrameAtScale(benchmark::State& state)
+void DrawFramesAtScale(benchmark::State& state, bool coldCaches)
 {
     const int dotsPerInch = static_cast<int>(state.range(0));
     const int width = TwipsToPixels(8175, dotsPerInch);
     const int height = TwipsToPixels(5040, dotsPerInch);
     sdl::TtfGlyphSource glyphs(SharedFontEngine().file, dotsPerInch);
     RasterSurface surface(glyphs, static_cast<float>(width), static_cast<float>(height), MakeColour(0, 0, 0), sdl::kWindowFontSize);
-    DrawFrames(state, surface, width, height);
+    DrawFrames(state, surface, width, height, coldCaches);
 }
+
+void BM_FrameAtScale(benchmark::State& state) { DrawFramesAtScale(state, false); }
 BENCHMARK(BM_FrameAtScale)->Arg(96)->Arg(144)->Arg(192)->Unit(benchmark::kMillisecond);
 
 // The same with the caches cold at the start of every frame, as they are in the window.
-void BM_FrameAtScaleCold(benchmark::State& state)
-{
-    const int dotsPerInch = static_cast<int>(state.range(0));
-    const int width = TwipsToPixels(8175, dotsPerInch);
-    const int height = TwipsToPixels(5040, dotsPerInch);
-    sdl::TtfGlyphSource glyphs(SharedFontEngine().file, dotsPerInch);
-    RasterSurface surface(glyphs, static_cast<float>(width), static_cast<float>(height), MakeColour(0, 0, 0), sdl::kWindowFontSize);
-    DrawFrames(state, surface, width, height, true);
-}
+void BM_FrameAtScaleCold(benchmark::State& state) { DrawFramesAtScale(state, true); }
 BENCHMARK(BM_FrameAtScaleCold)->Arg(96)->Arg(192)->Unit(benchmark::kMillisecond);
 
 void BM_FramePlainTtfSurface(benchmark::State& state)

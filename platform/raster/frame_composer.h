@@ -30,7 +30,9 @@ public:
     // The whole image is to be the colour given; what was drawn before is dropped.
     void Clear(Colour colour);
 
-    // Lays the glyph's coverage with its box's top-left at (x, y), as PixelBuffer::BlendGlyph.
+    // Lays a glyph's coverage over the image with its box's top-left at (x, y) and the glyph's
+    // own offset added: full coverage gives the colour exactly, partial coverage mixes it with
+    // what lies below. The parts outside the image are cut off.
     void AddGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, int x, int y, Colour colour);
 
     // Brings the image up to date with everything cleared and drawn so far. It allocates nothing,

@@ -1,8 +1,6 @@
 // Filling and glyph blending on 0x00RRGGBB pixels.
 #include "platform/raster/pixel_buffer.h"
 
-#include "platform/raster/blend.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -71,30 +69,6 @@ void PixelBuffer::Fill(Colour colour)
         std::memset(m_pixels.get(), 0, PixelCount() * sizeof(std::uint32_t));
     else
         std::fill_n(m_pixels.get(), PixelCount(), pixel);
-}
-
-void PixelBuffer::BlendGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, int x, int y, Colour colour)
-{
-    const int left = x + glyph.Left;
-    const int top = y + glyph.Top;
-    const int firstColumn = std::max(0, -left);
-    const int lastColumn = std::min(glyph.Width, m_width - left);
-    const int firstRow = std::max(0, -top);
-    const int lastRow = std::min(glyph.Height, m_height - top);
-    if (firstColumn >= lastColumn || firstRow >= lastRow)
-        return;
-    const std::uint8_t* coverage = atlas.Coverage.data() + glyph.Offset;
-    BlendRows(GlyphRows {
-        .Pixels = m_pixels.get() + Index(left + firstColumn, top + firstRow),
-        .Pitch = m_width,
-        .Coverage = coverage + static_cast<std::size_t>(firstRow) * static_cast<std::size_t>(glyph.Stride) + firstColumn,
-        .Stride = glyph.Stride,
-        .Rows = lastRow - firstRow,
-        .Count = lastColumn - firstColumn,
-        // Whole groups may run past the glyph's right edge only where the image has room.
-        .GroupSpan = m_width - left - firstColumn,
-        .Ink = PackPixel(colour),
-    });
 }
 
 }

@@ -1,10 +1,8 @@
-// An off-screen image of 0x00RRGGBB pixels and the two ways it is drawn on: filled, and covered
-// by a glyph's coverage in one colour.
+// An off-screen image of 0x00RRGGBB pixels, or a view of a window's framebuffer; glyphs are laid
+// over it by the frame composer.
 #pragma once
 
 #include "platform/colour.h"
-#include "platform/raster/glyph_atlas.h"
-
 #include <cstdint>
 #include <memory>
 
@@ -40,11 +38,6 @@ public:
     PixelBuffer& operator=(PixelBuffer&&) = default;
 
     void Fill(Colour colour);
-
-    // Lays a glyph's coverage over the image with its box's top-left at (x, y) and the glyph's own
-    // offset added: full coverage gives the colour exactly, partial coverage mixes it with what
-    // lies below. The parts outside the image are cut off.
-    void BlendGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, int x, int y, Colour colour);
 
 private:
     std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x); }

@@ -129,7 +129,9 @@ TEST(PixelBlend, PartialCoverageMixesExactlyWithWhatLiesBelow)
                 for (const int x : { 0, 3, 6 }) {
                     PixelBuffer image(12, 1);
                     image.Fill(below);
-                    image.BlendGlyph(atlas, atlas.Glyphs[0], x, 0, ink);
+                    FrameComposer composer(image, below, false);
+                    composer.AddGlyph(atlas, atlas.Glyphs[0], x, 0, ink);
+                    composer.Compose();
                     for (int index = 0; index < 7 && x + index < 12; ++index) {
                         const int coverage = row[static_cast<std::size_t>(index)];
                         const auto expected = [&](int source, int under) { return (source * coverage + under * (255 - coverage) + 127) / 255; };
