@@ -1,5 +1,7 @@
 """Frames a second from a Wine relay trace of SetDIBitsToDevice with timestamps (+timestamp,+relay),
-after the first seconds given, and the ticks lost: gaps of one and a half 1/64 s periods or more.
+after the first seconds given, and the ticks lost: the periods of the 1/64 s grid that the frames
+span, less the frames. A frame that comes late, with the next one on time, loses nothing; one
+that comes after a second tick fell due does, as the two ticks merge.
 Usage: frame_rate.py TRACE SETTLE_SECONDS"""
 import sys
 
@@ -11,5 +13,5 @@ if len(times) < 2:
     sys.exit(f"only {len(times)} frames in the trace")
 times = [t for t in times if t >= times[0] + settle]
 span = times[-1] - times[0]
-lost = sum(round((later - earlier) / PERIOD) - 1 for earlier, later in zip(times, times[1:]) if later - earlier >= 1.5 * PERIOD)
+lost = max(0, round(span / PERIOD) - (len(times) - 1))
 print(f"{(len(times) - 1) / span:.3f} {lost} {span:.3f}")

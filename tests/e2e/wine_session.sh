@@ -22,8 +22,25 @@ choose_wine() {
 start_wine() {
     local dpi=$1
     export WINEPREFIX="$WORK_DIR/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    trap stop_wine EXIT
     start_display
-    timeout 180 "$WINE" wineboot --init >/dev/null 2>&1 || fail "wineboot could not make a Wine prefix"
-    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 || fail "could not set LogPixels"
-    "$WINE" reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 || fail "could not set LogPixels"
+    timeout 180 "$WINE" wineboot --init >"$WORK_DIR/wine.txt" 2>&1 || fail "wineboot could not make a Wine prefix: $(tail -3 "$WORK_DIR/wine.txt")"
+    # The prefix is whole once the processes wineboot started have ended and the server has
+    # written the registry.
+    timeout 60 wineserver -w || fail "the Wine server did not end after wineboot"
+    wine_setting 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$dpi"
+    wine_setting 'HKCC\Software\Fonts' LogPixels REG_DWORD "$dpi"
+}
+
+# wine_setting KEY NAME TYPE VALUE
+wine_setting() {
+    "$WINE" reg add "$1" /v "$2" /t "$3" /d "$4" /f >"$WORK_DIR/reg.txt" 2>&1 || fail "could not set $2: $(tail -3 "$WORK_DIR/reg.txt")"
+}
+
+# Ends the prefix's server and waits for it, so that no server outlives its deleted prefix to be
+# found by the next test's (a new prefix may be given the old one's inode, which names the server).
+stop_wine() {
+    timeout 10 wineserver -k 2>/dev/null
+    timeout 10 wineserver -w 2>/dev/null
+    stop_display
 }

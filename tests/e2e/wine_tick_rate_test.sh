@@ -9,12 +9,11 @@ DURATION=$2
 SETTLE=2
 choose_wine "$EXE"
 start_wine 96
-"$WINE" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d gdi32.SetDIBitsToDevice /f >/dev/null 2>&1 || fail "could not set RelayInclude"
+wine_setting 'HKCU\Software\Wine\Debug' RelayInclude REG_SZ gdi32.SetDIBitsToDevice
 WINEDEBUG=+timestamp,+relay WINDOW_WAIT=60 start_program "$WINE" "$EXE"
 sleep $((DURATION + SETTLE))
 xdotool key a
 expect_exit 10 0
-wineserver -k 2>/dev/null || true
 read -r rate lost span < <(python3 "$(dirname "$0")/frame_rate.py" "$WORK_DIR/stderr.txt" "$SETTLE") || fail "no frames in the trace"
 echo "$rate frames a second over $span s, $lost ticks lost"
 # A tick merged away is a frame lost for good. wineserver saves its registry every 30 s and
