@@ -24,21 +24,28 @@ one_run() {
         local program_before server_before
         program_before=$(cpu_ns "$PROGRAM_PID"); server_before=$(cpu_ns "$XVFB_PID")
         sleep "$MEASURE"
-        echo $(( ($(cpu_ns "$PROGRAM_PID") - program_before + $(cpu_ns "$XVFB_PID") - server_before) / (MEASURE * 64) ))
+        echo "$(( ($(cpu_ns "$PROGRAM_PID") - program_before) / (MEASURE * 64) )) $(( ($(cpu_ns "$XVFB_PID") - server_before) / (MEASURE * 64) ))"
     )
 }
 
-median() { tr ' ' '\n' | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# "PROGRAM SERVER" ns per tick, one pair a line, to "TOTAL PROGRAM SERVER" medians in ms.
+medians() {
+    python3 -c '
+import statistics, sys
+runs = [[own + server, own, server] for own, server in (map(int, line.split()) for line in sys.stdin)]
+print(" ".join(f"{statistics.median(column) / 1e6:.3f}" for column in zip(*runs)))'
+}
 
 for dpi in $DPIS; do
     width=$(( (8175 * dpi + 720) / 1440 )); height=$(( (5040 * dpi + 720) / 1440 ))
-    program=(); floor=()
+    program=""; floor=""
     for _ in $(seq "$RUNS"); do
-        program+=("$(one_run "$dpi" "$BUILD/tavrel")")
-        floor+=("$(one_run "$dpi" "$BUILD/bench/tavrel_floor" "$width" "$height")")
+        program+="$(one_run "$dpi" "$BUILD/tavrel")"$'\n'
+        floor+="$(one_run "$dpi" "$BUILD/bench/tavrel_floor" "$width" "$height")"$'\n'
     done
-    program_median=$(echo "${program[*]}" | median); floor_median=$(echo "${floor[*]}" | median)
-    awk -v d="$dpi" -v w="$width" -v h="$height" -v p="$program_median" -v f="$floor_median" -v pr="${program[*]}" -v fr="${floor[*]}" 'BEGIN {
-        printf "%d dpi (%dx%d): program %.3f ms per tick, floor %.3f ms, ratio %.2f   (runs: program %s; floor %s ns)\n", d, w, h, p / 1e6, f / 1e6, p / f, pr, fr
+    read -r p p_own p_server < <(printf '%s' "$program" | medians)
+    read -r f f_own f_server < <(printf '%s' "$floor" | medians)
+    awk -v d="$dpi" -v w="$width" -v h="$height" -v p="$p" -v po="$p_own" -v ps="$p_server" -v f="$f" -v fo="$f_own" -v fs="$f_server" 'BEGIN {
+        printf "%d dpi (%dx%d): program %.3f ms per tick (own %.3f, X server %.3f), floor %.3f ms (own %.3f, X server %.3f), ratio %.2f\n", d, w, h, p, po, ps, f, fo, fs, p / f
     }'
 done
