@@ -31,12 +31,14 @@ void BlendScalar(std::uint32_t* pixels, const std::uint8_t* coverage, int from, 
 }
 
 #if defined(__SSE2__)
-// Each channel in a 16-bit lane: total = ink * a + below * (255 - a) + 128, then
-// (total + (total >> 8)) >> 8, the rounded division by 255 for every total that occurs.
+// Each channel in a 16-bit lane: total = below * 255 + (ink - below) * a + 128, the same total as
+// ink * a + below * (255 - a) + 128 with one multiplication; it never exceeds 65153, so lanes that
+// wrap on the way still end exact. Then (total + (total >> 8)) >> 8, the rounded division by 255
+// for every total that occurs.
 __m128i MixLanes(__m128i ink, __m128i below, __m128i amount)
 {
-    __m128i total = _mm_add_epi16(_mm_mullo_epi16(ink, amount), _mm_mullo_epi16(below, _mm_sub_epi16(_mm_set1_epi16(255), amount)));
-    total = _mm_add_epi16(total, _mm_set1_epi16(128));
+    const __m128i belowTimes255 = _mm_sub_epi16(_mm_slli_epi16(below, 8), below);
+    const __m128i total = _mm_add_epi16(_mm_add_epi16(belowTimes255, _mm_mullo_epi16(_mm_sub_epi16(ink, below), amount)), _mm_set1_epi16(128));
     return _mm_srli_epi16(_mm_add_epi16(total, _mm_srli_epi16(total, 8)), 8);
 }
 
@@ -68,16 +70,22 @@ int BlendSse2(std::uint32_t* pixels, const std::uint8_t* coverage, int count, in
 
 TAVREL_AVX2 __m256i MixLanesAvx2(__m256i ink, __m256i below, __m256i amount)
 {
-    __m256i total = _mm256_add_epi16(_mm256_mullo_epi16(ink, amount), _mm256_mullo_epi16(below, _mm256_sub_epi16(_mm256_set1_epi16(255), amount)));
-    total = _mm256_add_epi16(total, _mm256_set1_epi16(128));
+    const __m256i belowTimes255 = _mm256_sub_epi16(_mm256_slli_epi16(below, 8), below);
+    const __m256i total = _mm256_add_epi16(_mm256_add_epi16(belowTimes255, _mm256_mullo_epi16(_mm256_sub_epi16(ink, below), amount)), _mm256_set1_epi16(128));
     return _mm256_srli_epi16(_mm256_add_epi16(total, _mm256_srli_epi16(total, 8)), 8);
 }
 
 TAVREL_AVX2 int BlendAvx2(std::uint32_t* pixels, const std::uint8_t* coverage, int count, int groupSpan, std::uint32_t ink)
 {
-    const __m256i inkGroup = _mm256_set1_epi32(static_cast<int>(ink));
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i spreadBytes = _mm256_set1_epi32(0x01010101);
+    const __m256i inkLanes = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(ink)), zero);
+    // Unpacking a group's pixels gives, in each 128-bit half, two pixels' channels in 16-bit
+    // lanes: pixels 0, 1 | 4, 5 from the low bytes and 2, 3 | 6, 7 from the high ones. These pick
+    // each pixel's coverage into its four lanes.
+    const __m256i lowAmounts = _mm256_setr_epi8(0, -1, 0, -1, 0, -1, 0, -1, 1, -1, 1, -1, 1, -1, 1, -1,
+        4, -1, 4, -1, 4, -1, 4, -1, 5, -1, 5, -1, 5, -1, 5, -1);
+    const __m256i highAmounts = _mm256_setr_epi8(2, -1, 2, -1, 2, -1, 2, -1, 3, -1, 3, -1, 3, -1, 3, -1,
+        6, -1, 6, -1, 6, -1, 6, -1, 7, -1, 7, -1, 7, -1, 7, -1);
     int index = 0;
     for (; index < count && index + 8 <= groupSpan; index += 8) {
         std::uint64_t amounts = 0;
@@ -86,14 +94,11 @@ TAVREL_AVX2 int BlendAvx2(std::uint32_t* pixels, const std::uint8_t* coverage, i
             amounts &= (std::uint64_t { 1 } << (8 * (count - index))) - 1;
         if (amounts == 0)
             continue;
-        // Each pixel's coverage in all four of its bytes.
-        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&amounts));
-        const __m256i spread = _mm256_mullo_epi32(_mm256_cvtepu8_epi32(bytes), spreadBytes);
+        const __m256i spread = _mm256_set1_epi64x(static_cast<long long>(amounts));
         auto* group = reinterpret_cast<__m256i*>(pixels + index);
         const __m256i below = _mm256_loadu_si256(group);
-        // Unpacking and packing work within each 128-bit half alike, so every pixel returns to its place.
-        const __m256i low = MixLanesAvx2(_mm256_unpacklo_epi8(inkGroup, zero), _mm256_unpacklo_epi8(below, zero), _mm256_unpacklo_epi8(spread, zero));
-        const __m256i high = MixLanesAvx2(_mm256_unpackhi_epi8(inkGroup, zero), _mm256_unpackhi_epi8(below, zero), _mm256_unpackhi_epi8(spread, zero));
+        const __m256i low = MixLanesAvx2(inkLanes, _mm256_unpacklo_epi8(below, zero), _mm256_shuffle_epi8(spread, lowAmounts));
+        const __m256i high = MixLanesAvx2(inkLanes, _mm256_unpackhi_epi8(below, zero), _mm256_shuffle_epi8(spread, highAmounts));
         _mm256_storeu_si256(group, _mm256_packus_epi16(low, high));
     }
     return index;
@@ -145,10 +150,12 @@ TAVREL_AVX2 void BlendRowsAvx2(const GlyphRows& rows)
     for (int row = 0; row < rows.Rows; ++row) {
         std::uint32_t* pixels = rows.Pixels + row * rows.Pitch;
         const std::uint8_t* coverage = rows.Coverage + row * rows.Stride;
-        // What is left of the wide groups still fits groups of four.
         int done = BlendAvx2(pixels, coverage, rows.Count, rows.GroupSpan, rows.Ink);
-        done += BlendSse2(pixels + done, coverage + done, rows.Count - done, rows.GroupSpan - done, rows.Ink);
-        BlendScalar(pixels, coverage, done, rows.Count, rows.Ink);
+        // Only at the image's right edge is a row left over: it may still fit groups of four.
+        if (done < rows.Count) {
+            done += BlendSse2(pixels + done, coverage + done, rows.Count - done, rows.GroupSpan - done, rows.Ink);
+            BlendScalar(pixels, coverage, done, rows.Count, rows.Ink);
+        }
     }
 }
 #endif

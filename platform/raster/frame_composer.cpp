@@ -89,7 +89,8 @@ void FrameComposer::SetDeferred(bool deferred)
 
 void FrameComposer::Clear(Colour colour)
 {
-    m_queued = 0;
+    m_requests.Clear();
+    m_placed.Clear();
     if (Direct()) {
         m_image.Fill(colour);
         return;
@@ -104,40 +105,60 @@ void FrameComposer::Clear(Colour colour)
 
 void FrameComposer::AddGlyph(const GlyphAtlas& atlas, const GlyphBitmap& glyph, int x, int y, Colour colour)
 {
-    PendingGlyph pending {
-        .Coverage = atlas.Coverage.data() + glyph.Offset,
-        .Left = x + glyph.Left,
-        .Top = y + glyph.Top,
+    const GlyphRequest request { .Atlas = &atlas, .Glyph = &glyph, .X = x, .Y = y, .Ink = PackPixel(colour) };
+    if (!Direct()) {
+        PendingGlyph placed;
+        if (Place(request, placed))
+            Keep(placed);
+        return;
+    }
+    __builtin_prefetch(&glyph);
+    if (m_requests.Full())
+        PlaceAndFetch(m_requests.Pop());
+    m_requests.Push(request);
+}
+
+bool FrameComposer::Place(const GlyphRequest& request, PendingGlyph& placed) const
+{
+    const GlyphBitmap& glyph = *request.Glyph;
+    placed = PendingGlyph {
+        .Coverage = request.Atlas->Coverage.data() + glyph.Offset,
+        .Left = request.X + glyph.Left,
+        .Top = request.Y + glyph.Top,
         .FirstColumn = 0,
         .LastColumn = 0,
         .FirstRow = 0,
         .LastRow = 0,
         .Stride = glyph.Stride,
-        .Ink = PackPixel(colour),
+        .Ink = request.Ink,
     };
-    pending.FirstColumn = std::max(0, -pending.Left);
-    pending.LastColumn = std::min(glyph.Width, m_width - pending.Left);
-    pending.FirstRow = std::max(0, -pending.Top);
-    pending.LastRow = std::min(glyph.Height, m_height - pending.Top);
-    if (pending.FirstColumn >= pending.LastColumn || pending.FirstRow >= pending.LastRow)
+    placed.FirstColumn = std::max(0, -placed.Left);
+    placed.LastColumn = std::min(glyph.Width, m_width - placed.Left);
+    placed.FirstRow = std::max(0, -placed.Top);
+    placed.LastRow = std::min(glyph.Height, m_height - placed.Top);
+    return placed.FirstColumn < placed.LastColumn && placed.FirstRow < placed.LastRow;
+}
+
+void FrameComposer::PlaceAndFetch(const GlyphRequest& request)
+{
+    PendingGlyph placed;
+    if (!Place(request, placed))
         return;
-    if (Direct()) {
-        Prefetch(pending);
-        if (m_queued == kQueueLength) {
-            BlendInPlace(m_queue[m_queueStart]);
-            m_queueStart = (m_queueStart + 1) % kQueueLength;
-            --m_queued;
-        }
-        m_queue[(m_queueStart + m_queued++) % kQueueLength] = pending;
-        return;
-    }
+    Prefetch(placed);
+    if (m_placed.Full())
+        BlendInPlace(m_placed.Pop());
+    m_placed.Push(placed);
+}
+
+void FrameComposer::Keep(const PendingGlyph& glyph)
+{
     if (m_inBands) {
-        MarkTiles(pending);
-        m_bandEntries += static_cast<std::size_t>((pending.Top + pending.LastRow - 1) / kBandRows - (pending.Top + pending.FirstRow) / kBandRows + 1);
+        MarkTiles(glyph);
+        m_bandEntries += static_cast<std::size_t>((glyph.Top + glyph.LastRow - 1) / kBandRows - (glyph.Top + glyph.FirstRow) / kBandRows + 1);
         if (m_bandGlyphs.capacity() < m_bandEntries)
             m_bandGlyphs.reserve(2 * m_bandEntries);
     }
-    m_glyphs.push_back(pending);
+    m_glyphs.push_back(glyph);
     if (m_glyphs.size() >= kMostPendingGlyphs)
         Compose();
 }
@@ -156,10 +177,12 @@ void FrameComposer::MarkTiles(const PendingGlyph& glyph)
 
 void FrameComposer::Prefetch(const PendingGlyph& glyph) const
 {
-    const std::uint8_t* coverage = glyph.Coverage + static_cast<std::size_t>(glyph.FirstRow) * static_cast<std::size_t>(glyph.Stride);
-    const std::uint8_t* coverageEnd = glyph.Coverage + static_cast<std::size_t>(glyph.LastRow) * static_cast<std::size_t>(glyph.Stride);
-    for (; coverage < coverageEnd; coverage += 64)
-        __builtin_prefetch(coverage, 0);
+    // Every cache line the blend reads, the last group read past the last row's end included.
+    constexpr std::uintptr_t kLine = 64;
+    const auto firstByte = reinterpret_cast<std::uintptr_t>(glyph.Coverage + static_cast<std::size_t>(glyph.FirstRow) * static_cast<std::size_t>(glyph.Stride));
+    const auto lastByte = reinterpret_cast<std::uintptr_t>(glyph.Coverage + static_cast<std::size_t>(glyph.LastRow) * static_cast<std::size_t>(glyph.Stride)) + kCoverageGroup - 1;
+    for (std::uintptr_t line = firstByte & ~(kLine - 1); line <= lastByte; line += kLine)
+        __builtin_prefetch(reinterpret_cast<const void*>(line), 0);
     const std::uint32_t* pixels = m_image.Data() + static_cast<std::size_t>(glyph.Top + glyph.FirstRow) * static_cast<std::size_t>(m_width) + (glyph.Left + glyph.FirstColumn);
     const int last = glyph.LastColumn - glyph.FirstColumn - 1;
     for (int row = glyph.FirstRow; row < glyph.LastRow; ++row, pixels += m_width) {
@@ -170,8 +193,14 @@ void FrameComposer::Prefetch(const PendingGlyph& glyph) const
 
 void FrameComposer::BlendQueued()
 {
-    for (; m_queued > 0; --m_queued, m_queueStart = (m_queueStart + 1) % kQueueLength)
-        BlendInPlace(m_queue[m_queueStart]);
+    // The placed glyphs were printed before those still waiting to be placed.
+    while (!m_placed.Empty())
+        BlendInPlace(m_placed.Pop());
+    PendingGlyph placed;
+    while (!m_requests.Empty()) {
+        if (Place(m_requests.Pop(), placed))
+            BlendInPlace(placed);
+    }
 }
 
 void FrameComposer::Compose()

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/colour.h"
+#include "platform/raster/fetch_queue.h"
 #include "platform/raster/glyph_atlas.h"
 #include "platform/raster/pixel_buffer.h"
 
@@ -56,6 +57,19 @@ private:
         std::uint32_t Ink;
     };
 
+    // A glyph as printed: its metrics are read only when it is placed.
+    struct GlyphRequest {
+        const GlyphAtlas* Atlas;
+        const GlyphBitmap* Glyph;
+        int X;
+        int Y;
+        std::uint32_t Ink;
+    };
+
+    // The part of a glyph within the image; false when none is.
+    bool Place(const GlyphRequest& request, PendingGlyph& placed) const;
+    void Keep(const PendingGlyph& glyph);
+    void PlaceAndFetch(const GlyphRequest& request);
     void BlendInPlace(const PendingGlyph& glyph);
     void Prefetch(const PendingGlyph& glyph) const;
     void BlendQueued();
@@ -81,12 +95,12 @@ private:
     bool m_clearPending = false;
     std::uint32_t m_clearColour = 0;
     std::vector<PendingGlyph> m_glyphs;
-    // Drawing directly, the last few glyphs wait while their coverage and pixels are fetched, so
-    // that a frame's cache misses overlap instead of stalling one glyph after another.
-    static constexpr std::size_t kQueueLength = 8;
-    std::array<PendingGlyph, kQueueLength> m_queue {};
-    std::size_t m_queueStart = 0;
-    std::size_t m_queued = 0;
+    // Drawing directly, a glyph's metrics are fetched first, then, a few glyphs later, its
+    // coverage and pixels, and a few glyphs later still it is blended: the frame's cache misses,
+    // which would stall one glyph after another, overlap.
+    static constexpr std::size_t kFetchAhead = 8;
+    FetchQueue<GlyphRequest, kFetchAhead> m_requests;
+    FetchQueue<PendingGlyph, kFetchAhead> m_placed;
     // Where each band's glyphs start in m_bandGlyphs, and the glyphs band by band; room for them
     // is made as glyphs are added.
     std::vector<std::uint32_t> m_bandStarts;

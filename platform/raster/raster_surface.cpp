@@ -115,10 +115,14 @@ void RasterSurface::Print(std::string_view text)
     const GlyphAtlas& atlas = CurrentAtlas();
     int x = WholeUnits(m_x);
     const int y = WholeUnits(m_y);
+    // Each glyph moves the next one on by its advance. The advance is read only when a next one
+    // comes, so that a single character's metrics are left for the composer to fetch in its time.
+    const GlyphBitmap* previous = nullptr;
     for (const char character : text) {
-        const GlyphBitmap& glyph = atlas.Glyphs[static_cast<unsigned char>(character)];
-        m_composer->AddGlyph(atlas, glyph, x, y, m_foreColor);
-        x += glyph.Advance;
+        if (previous)
+            x += previous->Advance;
+        previous = &atlas.Glyphs[static_cast<unsigned char>(character)];
+        m_composer->AddGlyph(atlas, *previous, x, y, m_foreColor);
     }
     m_changed = true;
 }
