@@ -101,8 +101,10 @@ void RasterSurface::Cls()
 
 void RasterSurface::SetFontSize(float points)
 {
-    if (!IsAcceptedFontSize(points))
+    // A frame sets its column's size again for every cell.
+    if (points == m_acceptedFontSize || !IsAcceptedFontSize(points))
         return;
+    m_acceptedFontSize = points;
     const int whole = WholeUnits(points);
     if (whole != m_points) {
         m_points = whole;

@@ -66,6 +66,8 @@ private:
     Colour m_backColor;
     Colour m_foreColor;
     int m_points;
+    // The last size accepted, as given (none at first).
+    float m_acceptedFontSize = 0;
     // The atlas of m_points, looked up once per size change rather than once per Print.
     const GlyphAtlas* m_atlas = nullptr;
     float m_x = 0;
