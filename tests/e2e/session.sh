@@ -52,12 +52,24 @@ trap stop_display EXIT
 start_program() {
     "$@" 2>"$WORK_DIR/stderr.txt" &
     PROGRAM_PID=$!
-    wait_until "${WINDOW_WAIT:-10}" xdotool search --onlyvisible --name '^Form1$' || fail "no visible window named Form1 appeared"
+    wait_until "${WINDOW_WAIT:-10}" xdotool search --onlyvisible --name '^Form1$' || fail "no visible window named Form1 appeared; $(program_state)"
     WINDOW=$(xdotool search --onlyvisible --name '^Form1$' | head -1)
     wait_until 5 xdotool windowactivate --sync "$WINDOW"
 }
 
 program_running() { kill -0 "$PROGRAM_PID" 2>/dev/null; }
+
+# What a failed start leaves to go on: whether the program runs, what it said, its windows.
+program_state() {
+    if program_running; then
+        echo "the program runs ($(awk '/^State:/ { print $2, $3 }' "/proc/$PROGRAM_PID/status" 2>/dev/null))"
+    else
+        wait "$PROGRAM_PID"
+        echo "the program ended with status $?"
+    fi
+    echo "stderr: $(cat "$WORK_DIR/stderr.txt" 2>/dev/null)"
+    echo "windows: $(xwininfo -root -tree 2>&1 | grep -E 'Form1|tavrel' | head -5)"
+}
 program_ended() { ! program_running; }
 
 # Waits for the program to end within the seconds given and checks its exit status.
