@@ -84,30 +84,37 @@ TEST(FrameComposer, ComposingInBandsOrLaterGivesExactlyTheDirectImage)
     }
 }
 
-// Every blend path this build and processor have gives the exact mix, for rows of every length
-// and whether or not whole groups may run past the row's end, where the coverage read must be
-// masked off.
+// Every blend path this build and processor have gives the exact mix, for glyphs of every width
+// and of one to five rows, and whether or not whole groups may run past a row's end, where the
+// coverage read must be masked off and the pixels beyond left alone.
 TEST(FrameComposer, EveryBlendPathMixesExactly)
 {
     std::mt19937 random(11);
+    constexpr int kPitch = 60;
     for (const BlendPath path : SupportedBlendPaths()) {
-        for (int count = 1; count <= 40; ++count) {
-            std::vector<std::uint8_t> coverage(static_cast<std::size_t>(count + kCoverageGroup), 0);
-            std::vector<std::uint32_t> pixels(coverage.size());
-            for (std::uint8_t& amount : coverage)
-                amount = static_cast<std::uint8_t>(std::uniform_int_distribution(1, 255)(random));
-            for (std::uint32_t& pixel : pixels)
-                pixel = PackPixel(RandomColour(random));
-            const std::vector<std::uint32_t> below = pixels;
-            const Colour ink = RandomColour(random);
-            const int groupSpan = count % 2 ? count : count + kCoverageGroup;
-            BlendRows(path, GlyphRows { .Pixels = pixels.data(), .Pitch = 0, .Coverage = coverage.data(), .Stride = 0, .Rows = 1, .Count = count, .GroupSpan = groupSpan, .Ink = PackPixel(ink) });
-            for (std::size_t index = 0; index < pixels.size(); ++index) {
-                const int amount = static_cast<int>(index) < count ? coverage[index] : 0;
-                const auto mixed = [&](int source, int under) { return static_cast<std::uint8_t>((source * amount + under * (255 - amount) + 127) / 255); };
-                const Colour under = UnpackPixel(below[index]);
-                const Colour expected = static_cast<int>(index) < count ? MakeColour(mixed(ink.Red, under.Red), mixed(ink.Green, under.Green), mixed(ink.Blue, under.Blue)) : under;
-                ASSERT_EQ(UnpackPixel(pixels[index]), expected) << "path " << static_cast<int>(path) << ", " << count << " pixels, at " << index;
+        for (int rowCount = 1; rowCount <= 5; ++rowCount) {
+            for (int count = 1; count <= 40; ++count) {
+                const int stride = count + 3;
+                std::vector<std::uint8_t> coverage(static_cast<std::size_t>(stride * rowCount + kCoverageGroup), 0);
+                std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kPitch * rowCount));
+                for (std::uint8_t& amount : coverage)
+                    amount = static_cast<std::uint8_t>(std::uniform_int_distribution(1, 255)(random));
+                for (std::uint32_t& pixel : pixels)
+                    pixel = PackPixel(RandomColour(random));
+                const std::vector<std::uint32_t> below = pixels;
+                const Colour ink = RandomColour(random);
+                const int groupSpan = count % 2 ? count : count + kCoverageGroup;
+                BlendRows(path, GlyphRows { .Pixels = pixels.data(), .Pitch = kPitch, .Coverage = coverage.data(), .Stride = stride, .Rows = rowCount, .Count = count, .GroupSpan = groupSpan, .Ink = PackPixel(ink) });
+                for (int row = 0; row < rowCount; ++row) {
+                    for (int column = 0; column < kPitch; ++column) {
+                        const std::size_t index = static_cast<std::size_t>(row * kPitch + column);
+                        const int amount = column < count ? coverage[static_cast<std::size_t>(row * stride + column)] : 0;
+                        const auto mixed = [&](int source, int under) { return static_cast<std::uint8_t>((source * amount + under * (255 - amount) + 127) / 255); };
+                        const Colour under = UnpackPixel(below[index]);
+                        const Colour expected = column < count ? MakeColour(mixed(ink.Red, under.Red), mixed(ink.Green, under.Green), mixed(ink.Blue, under.Blue)) : under;
+                        ASSERT_EQ(UnpackPixel(pixels[index]), expected) << "path " << static_cast<int>(path) << ", " << rowCount << " rows of " << count << " pixels, at " << column << "," << row;
+                    }
+                }
             }
         }
     }
