@@ -5,12 +5,18 @@ set -u
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The moment the whole seconds given from now, in milliseconds, and whether it has come.
+# Bash's SECONDS counts whole seconds: a deadline of SECONDS + 1 may come a moment after it is set.
+deadline_after() { local now=${EPOCHREALTIME//[.,]/}; echo $((now / 1000 + $1 * 1000)); }
+past() { local now=${EPOCHREALTIME//[.,]/}; [ $((now / 1000)) -ge "$1" ]; }
+
 # Polls a command every 50 ms until it succeeds or the seconds run out.
 wait_until() {
     local seconds=$1; shift
-    local deadline=$((SECONDS + seconds))
+    local deadline
+    deadline=$(deadline_after "$seconds")
     until "$@" >/dev/null 2>&1; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
+        past "$deadline" && return 1
         sleep 0.05
     done
 }
@@ -20,7 +26,9 @@ wait_until() {
 start_display() {
     local fifo
     fifo=$(mktemp -u) && mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-1280x800x24}" ${SECOND_SCREEN:+-screen 1 "$SECOND_SCREEN"} -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    # Without -noreset a server with no window manager resets whenever its last client leaves,
+    # a poll of the tests' own, say, and drops a connection being made meanwhile: the program's.
+    Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-1280x800x24}" ${SECOND_SCREEN:+-screen 1 "$SECOND_SCREEN"} -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
     read -r -t 10 display_number <"$fifo" || fail "Xvfb did not start"
     rm -f "$fifo"
@@ -107,9 +115,10 @@ check_rain_screenshot() {
 # given; the last screenshot is left in $WORK_DIR/rain.png.
 wait_for_rain() {
     local seconds=$1 size=$2
-    local deadline=$((SECONDS + seconds))
+    local deadline
+    deadline=$(deadline_after "$seconds")
     until import -window "$WINDOW" "$WORK_DIR/rain.png" 2>/dev/null && (check_rain_screenshot "$WORK_DIR/rain.png" "$size") 2>"$WORK_DIR/rain.txt"; do
-        [ "$SECONDS" -ge "$deadline" ] && fail "no rain within ${seconds}s: $(cat "$WORK_DIR/rain.txt" 2>/dev/null)"
+        past "$deadline" && fail "no rain within ${seconds}s: $(cat "$WORK_DIR/rain.txt" 2>/dev/null)"
         sleep 0.1
     done
 }

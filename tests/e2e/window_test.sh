@@ -7,11 +7,12 @@ SCENARIO=$2
 # Two screenshots that differ: the program has drawn frames since the first.
 wait_for_new_frame() {
     import -window "$WINDOW" "$WORK_DIR/before.png"
-    local deadline=$((SECONDS + 5)) changed
+    local deadline changed
+    deadline=$(deadline_after 5)
     until import -window "$WINDOW" "$WORK_DIR/after.png" \
         && changed=$(compare -metric AE "$WORK_DIR/before.png" "$WORK_DIR/after.png" null: 2>&1 || true) \
         && [ "${changed%% *}" -gt 1000 ] 2>/dev/null; do
-        [ "$SECONDS" -ge "$deadline" ] && fail "the window did not change within 5s"
+        past "$deadline" && fail "the window did not change within 5s"
         sleep 0.05
     done
 }
@@ -91,7 +92,7 @@ no-display)
     # A display that refuses the program: one that asks for a cookie the program does not have.
     locked=$((${DISPLAY#:} + 51))
     xauth -f "$WORK_DIR/cookie" add ":$locked" . "$(mcookie)"
-    Xvfb ":$locked" -auth "$WORK_DIR/cookie" -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$locked" -auth "$WORK_DIR/cookie" -nolisten tcp -noreset >/dev/null 2>&1 &
     LOCKED_PID=$!
     trap 'kill "$LOCKED_PID" 2>/dev/null; stop_display' EXIT
     wait_until 10 env DISPLAY=":$locked" XAUTHORITY="$WORK_DIR/cookie" xdpyinfo || fail "the locked display did not start"
@@ -171,13 +172,13 @@ depth-15 | depth-16 | depth-30)
     SCREEN_SIZE=640x480x${SCENARIO#depth-} start_display
     start_program "$PROGRAM"
     tolerance=$(case "$SCENARIO" in depth-30) echo 0 ;; *) echo 4 ;; esac)
-    deadline=$((SECONDS + 10))
+    deadline=$(deadline_after 10)
     until import -window "$WINDOW" -depth 8 "$WORK_DIR/shot.png" 2>/dev/null \
         && colours=$(convert "$WORK_DIR/shot.png" -format %c histogram:info:- | grep -o '([0-9]*,[0-9]*,[0-9]*' | tr -d '(') \
         && echo "$colours" | grep -qx '0,0,0' \
         && echo "$colours" | awk -F, -v t="$tolerance" '$2 == 255 && $1 == $3 && $1 >= 100 - t && $1 <= 100 + t { found = 1 } END { exit !found }' \
         && ! echo "$colours" | awk -F, '$1 != $3 || $1 > 104 { bad = 1 } END { exit !bad }'; do
-        [ "$SECONDS" -ge "$deadline" ] && fail "no exact black and head colour at ${SCENARIO#depth-} bits: $(echo "$colours" | sort -t, -k1nr | head -5)"
+        past "$deadline" && fail "no exact black and head colour at ${SCENARIO#depth-} bits: $(echo "$colours" | sort -t, -k1nr | head -5)"
         sleep 0.1
     done
     xdotool key a
