@@ -1,7 +1,6 @@
 // Start-up of the window and its handlers.
 #include "app/window.h"
 
-#include "app/window_icon.h"
 #include "rain/step.h"
 #include "render/frame.h"
 
@@ -14,7 +13,7 @@ constexpr const char* kCellSample = "X";
 
 }
 
-const FormDesign Tavrel::kDesign { "Form1", 8175, 5040, MakeColour(0, 0, 0), kWindowIconPng };
+const FormDesign Tavrel::kDesign { "Form1", 8175, 5040, MakeColour(0, 0, 0) };
 
 Tavrel::Tavrel(Runtime& runtime)
     : m_runtime(runtime)

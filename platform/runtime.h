@@ -13,7 +13,6 @@
 #include "platform/timer.h"
 
 #include <cstdint>
-#include <span>
 #include <string>
 
 namespace tavrel {
@@ -28,9 +27,6 @@ struct FormDesign {
     int ClientWidthTwips = 0;
     int ClientHeightTwips = 0;
     Colour BackColor;
-    // The window's icon as a PNG image, where the platform takes it from the program rather than
-    // from the executable's resources.
-    std::span<const unsigned char> IconPng;
 };
 
 // The events the runtime raises on the window.
