@@ -1,6 +1,7 @@
 // The window, its event loop and the error report on SDL.
 #include "platform/sdl/sdl_runtime.h"
 
+#include "platform/raster/framebuffer_adoption.h"
 #include "platform/sdl/box_signals.h"
 #include "platform/sdl/font_file.h"
 #include "platform/sdl/window_placement.h"
@@ -66,6 +67,7 @@ public:
         : RasterSurface(glyphs, static_cast<float>(width), static_cast<float>(height), backColor, kWindowFontSize)
         , m_window(window)
         , m_screen(screen)
+        , m_backColor(backColor)
     {
         MakeView();
     }
@@ -95,40 +97,38 @@ public:
         return *framebuffer;
     }
 
-    // Makes the image show on the framebuffer given, the window's latest. Where the framebuffer
-    // has the image's own pixel format and size, the frame is drawn straight into it; elsewhere
-    // (at another depth) it is drawn off screen and copied in. Returns whether it has to be copied.
+    // Makes the image show on the framebuffer given, the window's latest: drawn straight into it
+    // where it holds the image exactly, drawn off screen and copied in otherwise (at another depth,
+    // or after a resize from outside). Returns whether it has to be copied.
     bool ShowOn(SDL_Surface& framebuffer)
     {
-        if (m_framebuffer && framebuffer.pixels == m_framebuffer)
+        const FramebufferShape shape { framebuffer.pixels, framebuffer.w, framebuffer.h, framebuffer.pitch,
+            framebuffer.format->format == SDL_PIXELFORMAT_XRGB8888 };
+        switch (m_adoption.Adopt(shape, ImageWidth(), ImageHeight())) {
+        case FramebufferUse::KeepDrawingInto:
             return false;
-        if (m_framebuffer) {
-            // SDL made a new framebuffer (the window's size changed) and freed the one drawn
-            // into: the next frame draws on the new one, or off screen again.
-            m_framebuffer = nullptr;
-            if (!FitsImage(framebuffer)) {
-                SetClientSize(ImageWidth(), ImageHeight());
-                MakeView();
-                return true;
-            }
+        case FramebufferUse::StartDrawingInto:
+            DrawInto(static_cast<std::uint32_t*>(framebuffer.pixels));
+            return false;
+        case FramebufferUse::StopDrawingInto:
+            // SDL freed the framebuffer drawn into, or reuses its memory at another size: the
+            // image is the surface's own again, of the size the field was made for.
+            SetClientSize(ImageWidth(), ImageHeight());
+            MakeView();
+            break;
+        case FramebufferUse::CopyInto:
+            break;
         }
-        if (!FitsImage(framebuffer))
-            return true;
-        m_framebuffer = framebuffer.pixels;
-        DrawInto(static_cast<std::uint32_t*>(framebuffer.pixels));
-        return false;
+        if (ImageLeavesFramebufferUncovered(shape, ImageWidth(), ImageHeight())
+            && SDL_FillRect(&framebuffer, nullptr, SDL_MapRGB(framebuffer.format, m_backColor.Red, m_backColor.Green, m_backColor.Blue)) != 0)
+            throw SdlError("Couldn't show the window's image");
+        return true;
     }
 
     // The image in SDL's terms, for copying to the window.
     SDL_Surface& View() { return *m_view; }
 
 private:
-    bool FitsImage(const SDL_Surface& framebuffer) const
-    {
-        return framebuffer.format->format == SDL_PIXELFORMAT_XRGB8888 && framebuffer.pitch == framebuffer.w * 4
-            && framebuffer.w == ImageWidth() && framebuffer.h == ImageHeight();
-    }
-
     void MakeView()
     {
         m_view = ViewOf(Image());
@@ -138,8 +138,9 @@ private:
 
     SDL_Window& m_window;
     std::optional<SDL_Rect> m_screen;
+    Colour m_backColor;
     SurfaceHandle m_view;
-    void* m_framebuffer = nullptr;
+    FramebufferAdoption m_adoption;
 };
 
 SdlRuntime::~SdlRuntime() = default;

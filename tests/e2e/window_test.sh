@@ -206,6 +206,28 @@ mouse-does-not-end)
     xdotool key q
     expect_exit 1 0
     ;;
+outside-resize)
+    # Without a window manager nothing keeps the window at its size: resized from outside, it
+    # shows the rain unsheared, and background wherever the image does not reach.
+    NO_WINDOW_MANAGER=1 start_display
+    start_program "$PROGRAM"
+    for size in 546x335 600x400 545x336; do
+        xdotool windowsize "$WINDOW" "${size%x*}" "${size#*x}"
+        wait_until 5 sh -c "[ \"\$(xwininfo -id $WINDOW | awk '/Width:/ { w = \$2 } /Height:/ { h = \$2 } END { print w \"x\" h }')\" = $size ]" \
+            || fail "the window was not resized to $size"
+        wait_for_rain 10 "$size"
+        # Sheared, the rows of the image run on into the column past its width.
+        for shot in 1 2 3; do
+            import -window "$WINDOW" "$WORK_DIR/resized.png"
+            beyond=0 below=0
+            [ "${size%x*}" -gt 545 ] && beyond=$(convert "$WORK_DIR/resized.png" -crop "+545+0" +repage -format '%[fx:maxima]' info:)
+            [ "${size#*x}" -gt 336 ] && below=$(convert "$WORK_DIR/resized.png" -crop "+0+336" +repage -format '%[fx:maxima]' info:)
+            [ "$beyond" = 0 ] && [ "$below" = 0 ] || fail "ink outside the image at $size: $beyond right of it, $below below it"
+        done
+    done
+    xdotool key a
+    expect_exit 1 0
+    ;;
 close-ends)
     start_display
     start_program "$PROGRAM"
