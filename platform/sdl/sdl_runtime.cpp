@@ -4,6 +4,7 @@
 #include "platform/raster/framebuffer_adoption.h"
 #include "platform/sdl/box_signals.h"
 #include "platform/sdl/font_file.h"
+#include "platform/sdl/key_watch.h"
 #include "platform/sdl/window_placement.h"
 #include "platform/sdl/x11_display.h"
 
@@ -46,9 +47,8 @@ VideoLibrary::VideoLibrary(const DisplayFacts& display)
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         throw SdlError("Couldn't open the display");
-    // Every key press is taken from the X event itself (KeyPressIn), so that no key is lost for
-    // want of a scancode; the mouse's events are not even queued.
-    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    // Every key press is taken from the X connection itself (TakeKeyPress), so that no key is
+    // lost for want of a scancode or to the input method; the mouse's events are not even queued.
     SDL_EventState(SDL_KEYDOWN, SDL_IGNORE);
     SDL_EventState(SDL_KEYUP, SDL_IGNORE);
     SDL_EventState(SDL_TEXTINPUT, SDL_IGNORE);
@@ -167,6 +167,7 @@ void SdlRuntime::OpenWindow(const FormDesign& design)
     const int height = TwipsToPixels(design.ClientHeightTwips, m_display.DotsPerInch);
     PlacedWindow placed = MakeProgramWindow(design.Caption, width, height, m_display);
     m_window = std::move(placed.Window);
+    WatchKeyPresses(*m_window);
     m_surface = std::make_unique<WindowSurface>(*m_window, placed.Screen, *m_glyphs, width, height, design.BackColor);
 }
 
@@ -179,10 +180,6 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
     SDL_Event event;
     while (!m_closeRequested && SDL_PollEvent(&event)) {
         switch (event.type) {
-        case SDL_SYSWMEVENT:
-            if (const auto press = KeyPressIn(*event.syswm.msg))
-                form.Form_KeyDown(press->KeyCode, press->Shift);
-            break;
         case SDL_QUIT:
             m_closeRequested = true;
             break;
@@ -206,6 +203,8 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
             break;
         }
     }
+    if (const auto press = TakeKeyPress(); press && !m_closeRequested)
+        form.Form_KeyDown(press->KeyCode, press->Shift);
 }
 
 void SdlRuntime::WaitForEventOrTick(std::optional<Microseconds> due)

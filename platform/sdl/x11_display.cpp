@@ -9,7 +9,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
-#include <X11/keysym.h>
 
 #include <cmath>
 #include <cstdio>
@@ -155,21 +154,6 @@ ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::stri
     XSetWMProtocols(display, window, &closeRequest, 1);
     XSync(display, False);
     return ScreenWindow { window, area };
-}
-
-std::optional<PressedKey> KeyPressIn(const SDL_SysWMmsg& message)
-{
-    if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != KeyPress)
-        return std::nullopt;
-    XKeyEvent key = message.msg.x11.event.xkey;
-    const KeySym symbol = XLookupKeysym(&key, 0);
-    PressedKey press;
-    if (symbol >= XK_a && symbol <= XK_z)
-        press.KeyCode = static_cast<std::int16_t>('A' + (symbol - XK_a));
-    else if (symbol >= XK_0 && symbol <= XK_9)
-        press.KeyCode = static_cast<std::int16_t>('0' + (symbol - XK_0));
-    press.Shift = static_cast<std::int16_t>(((key.state & ShiftMask) ? 1 : 0) | ((key.state & ControlMask) ? 2 : 0) | ((key.state & Mod1Mask) ? 4 : 0));
-    return press;
 }
 
 }

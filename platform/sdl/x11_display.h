@@ -43,15 +43,6 @@ struct ScreenWindow {
 // through WM_DELETE_WINDOW as SDL's own windows do. Throws PlatformError when it cannot.
 ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::string& visual, int width, int height);
 
-struct PressedKey {
-    std::int16_t KeyCode = 0;
-    std::int16_t Shift = 0;
-};
-
-// A key press from the X event itself, for keys that SDL has no scancode for and drops
-// (XF86WLAN, F35, ...): letters and digits report their upper-case codes, other keys 0.
-std::optional<PressedKey> KeyPressIn(const SDL_SysWMmsg& message);
-
 // Makes the X connections of the process answer the display's errors as the program's own: a
 // lost display (the server ended or the connection broke) ends the program through the error
 // report, "The display closed: <reason>" on stderr, with status 1; a refused request (a wake-up

@@ -117,6 +117,20 @@ letter-ends | escape-ends | shift-alone-ends)
     xdotool key "$key"
     expect_exit 1 0
     ;;
+dead-and-compose-keys-end)
+    # Keys the input method takes for itself (the dead keys of German, French and international
+    # layouts, Compose) end the program like any other, in a UTF-8 locale and in plain C.
+    start_display
+    xmodmap -e "keycode 48 = dead_acute dead_acute" -e "keycode 49 = dead_circumflex dead_grave" -e "keycode 135 = Multi_key" \
+        || fail "xmodmap could not set the keys"
+    for locale in C.UTF-8 C; do
+        for key in dead_acute dead_circumflex dead_grave Multi_key; do
+            LANG=$locale LC_ALL=$locale start_program "$PROGRAM"
+            xdotool key "$key"
+            expect_exit 1 0
+        done
+    done
+    ;;
 unmapped-keys-end)
     # Keys that SDL has no scancode for reach the window all the same, and end the program.
     start_display
