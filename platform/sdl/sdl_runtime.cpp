@@ -3,6 +3,7 @@
 
 #include "platform/raster/framebuffer_adoption.h"
 #include "platform/sdl/box_signals.h"
+#include "platform/sdl/ending_deadline.h"
 #include "platform/sdl/font_file.h"
 #include "platform/sdl/key_watch.h"
 #include "platform/sdl/window_placement.h"
@@ -49,6 +50,8 @@ VideoLibrary::VideoLibrary(const DisplayFacts& display)
         throw SdlError("Couldn't open the display");
     // Every key press is taken from the X connection itself (TakeKeyPress), so that no key is
     // lost for want of a scancode or to the input method; the mouse's events are not even queued.
+    // X events themselves are passed on for the one SDL does not report: the window destroyed.
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     SDL_EventState(SDL_KEYDOWN, SDL_IGNORE);
     SDL_EventState(SDL_KEYUP, SDL_IGNORE);
     SDL_EventState(SDL_TEXTINPUT, SDL_IGNORE);
@@ -171,7 +174,17 @@ void SdlRuntime::OpenWindow(const FormDesign& design)
     m_surface = std::make_unique<WindowSurface>(*m_window, placed.Screen, *m_glyphs, width, height, design.BackColor);
 }
 
-int SdlRuntime::Run(FormEvents& form) { return RunEventLoop(*this, form, m_timers); }
+int SdlRuntime::Run(FormEvents& form)
+{
+    BoundEndingSignals();
+    const int status = RunEventLoop(*this, form, m_timers);
+    // SDL's teardown of a window that another client destroyed waits for an unmapping that
+    // never comes; the program owes nothing to a display that has no window of its.
+    if (m_windowDestroyed)
+        EndWithoutTeardown(status);
+    EndWithinASecond(status);
+    return status;
+}
 
 void SdlRuntime::ReportFailure(const std::string& message) { sdl::ReportFailure(message, m_window.get()); }
 
@@ -180,6 +193,12 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
     SDL_Event event;
     while (!m_closeRequested && SDL_PollEvent(&event)) {
         switch (event.type) {
+        case SDL_SYSWMEVENT:
+            // Another client destroyed the window: nothing can show the rain or take a key, so
+            // the program ends as it does when the window is closed.
+            if (WindowDestroyedBy(*event.syswm.msg, *m_window))
+                m_closeRequested = m_windowDestroyed = true;
+            break;
         case SDL_QUIT:
             m_closeRequested = true;
             break;

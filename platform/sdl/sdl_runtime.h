@@ -67,6 +67,7 @@ private:
     SteadyClock m_clock;
     TickScheduler m_timers { m_clock };
     bool m_closeRequested = false;
+    bool m_windowDestroyed = false;
 };
 
 }

@@ -156,4 +156,13 @@ ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::stri
     return ScreenWindow { window, area };
 }
 
+bool WindowDestroyedBy(const SDL_SysWMmsg& message, SDL_Window& window)
+{
+    if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != DestroyNotify)
+        return false;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    return SDL_GetWindowWMInfo(&window, &info) && info.subsystem == SDL_SYSWM_X11 && message.msg.x11.event.xdestroywindow.window == info.info.x11.window;
+}
+
 }

@@ -43,6 +43,10 @@ struct ScreenWindow {
 // through WM_DELETE_WINDOW as SDL's own windows do. Throws PlatformError when it cannot.
 ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::string& visual, int width, int height);
 
+// Whether an X event that SDL passes on is the end of the window given: destroyed by another
+// client (a session manager, a crashing window manager), which SDL does not report.
+bool WindowDestroyedBy(const SDL_SysWMmsg& message, SDL_Window& window);
+
 // Makes the X connections of the process answer the display's errors as the program's own: a
 // lost display (the server ended or the connection broke) ends the program through the error
 // report, "The display closed: <reason>" on stderr, with status 1; a refused request (a wake-up

@@ -242,6 +242,30 @@ outside-resize)
     xdotool key a
     expect_exit 1 0
     ;;
+destroyed-window-ends | destroyed-window-ends-without-manager)
+    # Another client destroys the window (a session manager, a crashing window manager): the
+    # program ends at once, as when the window is closed. SDL's own teardown of such a window
+    # waited for an unmapping now and then, so it is tried a few times.
+    [ "$SCENARIO" = destroyed-window-ends-without-manager ] && export NO_WINDOW_MANAGER=1
+    start_display
+    for attempt in 1 2 3 4 5; do
+        start_program "$PROGRAM"
+        xdotool windowclose "$WINDOW"
+        expect_exit 1 0
+    done
+    ;;
+signals-end | signals-end-without-manager)
+    # SIGTERM and SIGINT end the running program within a second, status 0 as a close request.
+    [ "$SCENARIO" = signals-end-without-manager ] && export NO_WINDOW_MANAGER=1
+    start_display
+    for signal in TERM INT; do
+        python3 -c 'import os, signal, sys; signal.signal(signal.SIGINT, signal.SIG_DFL); os.execv(sys.argv[1], sys.argv[1:])' "$PROGRAM" 2>"$WORK_DIR/stderr.txt" &
+        PROGRAM_PID=$!
+        wait_until 10 xdotool search --onlyvisible --name '^Form1$' || fail "no window: $(program_state)"
+        kill -"$signal" "$PROGRAM_PID"
+        expect_exit 1 0
+    done
+    ;;
 close-ends)
     start_display
     start_program "$PROGRAM"
