@@ -6,8 +6,12 @@
 #include <SDL2/SDL_image.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -16,106 +20,98 @@ namespace tavrel::sdl {
 
 namespace {
 
-// An SDL stream that grows a byte vector, so the encoder's output can be checked and written at once.
-struct MemoryStream {
-    std::vector<unsigned char> Bytes;
-    std::size_t Position = 0;
-};
-
-MemoryStream& StreamOf(SDL_RWops* context) { return *static_cast<MemoryStream*>(context->hidden.unknown.data1); }
-
-Sint64 StreamSize(SDL_RWops* context) { return static_cast<Sint64>(StreamOf(context).Bytes.size()); }
-
-Sint64 StreamSeek(SDL_RWops* context, Sint64 offset, int whence)
-{
-    MemoryStream& stream = StreamOf(context);
-    const Sint64 base = whence == RW_SEEK_SET ? 0 : whence == RW_SEEK_CUR ? static_cast<Sint64>(stream.Position) : static_cast<Sint64>(stream.Bytes.size());
-    if (base + offset < 0)
-        return SDL_SetError("seek before the start of the image");
-    stream.Position = static_cast<std::size_t>(base + offset);
-    return base + offset;
-}
-
-std::size_t StreamWrite(SDL_RWops* context, const void* data, std::size_t size, std::size_t count)
-{
-    MemoryStream& stream = StreamOf(context);
-    const std::size_t length = size * count;
-    try {
-        if (stream.Bytes.size() < stream.Position + length)
-            stream.Bytes.resize(stream.Position + length);
-    } catch (const std::bad_alloc&) {
-        SDL_SetError("Out of memory");
-        return 0;
-    }
-    std::memcpy(stream.Bytes.data() + stream.Position, data, length);
-    stream.Position += length;
-    return count;
-}
-
-std::size_t StreamRead(SDL_RWops*, void*, std::size_t, std::size_t) { return 0; }
-int StreamClose(SDL_RWops* context)
-{
-    SDL_FreeRW(context);
-    return 0;
-}
-
-std::vector<unsigned char> EncodePng(const PixelBuffer& image, const std::string& path)
-{
-    const SurfaceHandle view = ViewOf(image);
-    if (!view)
-        throw SdlError("Couldn't prepare the image for " + path);
-    MemoryStream stream;
-    SDL_RWops* output = SDL_AllocRW();
-    if (!output)
-        throw SdlError("Couldn't write " + path);
-    output->size = StreamSize;
-    output->seek = StreamSeek;
-    output->read = StreamRead;
-    output->write = StreamWrite;
-    output->close = StreamClose;
-    output->hidden.unknown.data1 = &stream;
-    if (IMG_SavePNG_RW(view.get(), output, 1) != 0)
-        throw PlatformError("Couldn't write " + path + ": " + IMG_GetError());
-    return std::move(stream.Bytes);
-}
-
 [[noreturn]] void ThrowWriteError(const std::string& path, int error)
 {
     throw PlatformError("Couldn't write " + path + ": " + std::strerror(error));
 }
 
-// Writes every byte to a new file in the target's directory, then renames it over the target.
-void ReplaceFile(const std::string& path, const std::vector<unsigned char>& bytes)
+// Encoded into a stdio stream in memory, so that the encoder's output is complete before a byte
+// of the file is written.
+std::vector<unsigned char> EncodePng(const PixelBuffer& image, const std::string& path)
 {
-    std::string temporary = path + ".XXXXXX";
-    const int file = mkstemp(temporary.data());
-    if (file < 0)
+    const SurfaceHandle view = ViewOf(image);
+    if (!view)
+        throw SdlError("Couldn't prepare the image for " + path);
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* memory = open_memstream(&buffer, &size);
+    if (!memory)
         ThrowWriteError(path, errno);
-    const auto abandon = [&](int error) {
-        close(file);
-        unlink(temporary.c_str());
-        ThrowWriteError(path, error);
-    };
+    SDL_RWops* output = SDL_RWFromFP(memory, SDL_FALSE);
+    const bool encoded = output && IMG_SavePNG_RW(view.get(), output, 1) == 0 && !std::ferror(memory);
+    const std::string reason = IMG_GetError();
+    const bool closed = std::fclose(memory) == 0;
+    const std::unique_ptr<char, decltype(&std::free)> bytes(buffer, &std::free);
+    if (!encoded || !closed)
+        throw PlatformError("Couldn't write " + path + ": " + (reason.empty() ? "the image could not be encoded" : reason));
+    return std::vector<unsigned char>(bytes.get(), bytes.get() + size);
+}
+
+// The file a path names once its symbolic links are followed, whether that file exists or not.
+std::string FollowLinks(const std::string& path)
+{
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat facts {};
+        if (lstat(current.c_str(), &facts) != 0 || !S_ISLNK(facts.st_mode))
+            return current;
+        std::vector<char> target(static_cast<std::size_t>(facts.st_size > 0 ? facts.st_size : PATH_MAX) + 1);
+        const ssize_t length = readlink(current.c_str(), target.data(), target.size() - 1);
+        if (length < 0)
+            ThrowWriteError(path, errno);
+        const std::string link(target.data(), static_cast<std::size_t>(length));
+        const std::size_t slash = current.rfind('/');
+        current = link.starts_with('/') || slash == std::string::npos ? link : current.substr(0, slash + 1) + link;
+    }
+    ThrowWriteError(path, ELOOP);
+}
+
+// Returns 0, or the errno of the write that failed.
+int WriteAll(int file, const std::vector<unsigned char>& bytes)
+{
     for (std::size_t written = 0; written < bytes.size();) {
         const ssize_t count = write(file, bytes.data() + written, bytes.size() - written);
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
-            abandon(count < 0 ? errno : EIO);
+            return count < 0 ? errno : EIO;
         written += static_cast<std::size_t>(count);
     }
+    return 0;
+}
+
+// A pipe or a device takes the bytes as they are: renaming over it would put a plain file in
+// place of a system's device node, and leave a pipe's reader with nothing.
+void WriteInto(const std::string& target, const std::vector<unsigned char>& bytes, const std::string& path)
+{
+    const int file = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (file < 0)
+        ThrowWriteError(path, errno);
+    int error = WriteAll(file, bytes);
+    if (close(file) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        ThrowWriteError(path, error);
+}
+
+// Writes every byte to a new file in the target's directory, then renames it over the target.
+void ReplaceFile(const std::string& target, const std::vector<unsigned char>& bytes, const std::string& path)
+{
+    std::string temporary = target + ".XXXXXX";
+    const int file = mkstemp(temporary.data());
+    if (file < 0)
+        ThrowWriteError(path, errno);
+    int error = WriteAll(file, bytes);
     // mkstemp makes the file for its owner alone; an image is as readable as any other new file.
     const mode_t mask = umask(0);
     umask(mask);
-    if (fchmod(file, 0666 & ~mask) != 0 || fsync(file) != 0)
-        abandon(errno);
-    if (close(file) != 0) {
-        const int error = errno;
-        unlink(temporary.c_str());
-        ThrowWriteError(path, error);
-    }
-    if (rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
+    if (error == 0 && (fchmod(file, 0666 & ~mask) != 0 || fsync(file) != 0))
+        error = errno;
+    if (close(file) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
         unlink(temporary.c_str());
         ThrowWriteError(path, error);
     }
@@ -123,6 +119,15 @@ void ReplaceFile(const std::string& path, const std::vector<unsigned char>& byte
 
 }
 
-void SavePng(const PixelBuffer& image, const std::string& path) { ReplaceFile(path, EncodePng(image, path)); }
+void SavePng(const PixelBuffer& image, const std::string& path)
+{
+    const std::vector<unsigned char> bytes = EncodePng(image, path);
+    const std::string target = FollowLinks(path);
+    struct stat facts {};
+    if (stat(target.c_str(), &facts) == 0 && !S_ISREG(facts.st_mode))
+        WriteInto(target, bytes, path);
+    else
+        ReplaceFile(target, bytes, path);
+}
 
 }
