@@ -18,7 +18,7 @@ namespace {
 
 struct FontEngine {
     sdl::TtfLibrary library;
-    std::string file = sdl::FindFontFile(sdl::kWindowFontFamily);
+    std::string file = sdl::FindFontFile(sdl::kWindowFontFamily, sdl::kWindowFontFileName);
     sdl::TtfGlyphSource glyphs { file, kStandardDotsPerInch };
 };
 

@@ -3,12 +3,12 @@
 
 #include "platform/failure.h"
 #include "platform/raster/pixel_buffer.h"
+#include "platform/sdl/library_error.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_ttf.h>
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 namespace tavrel::sdl {
@@ -27,21 +27,8 @@ using WindowHandle = std::unique_ptr<SDL_Window, WindowDeleter>;
 using SurfaceHandle = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 using FontHandle = std::unique_ptr<TTF_Font, FontDeleter>;
 
-// A failure of the platform itself (no display, no font), with a message fit for the user.
-class PlatformError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// A library's failure in its own words, or the runtime's "Out of memory" where memory has run
-// out, whatever the library says.
-inline PlatformError LibraryError(const std::string& message)
-{
-    return PlatformError(MemoryIsShort() ? FailureMessage(FailureKind::OutOfMemory) : message);
-}
-
 // "<what>: <SDL's reason>"
-inline PlatformError SdlError(const std::string& what) { return LibraryError(what + ": " + SDL_GetError()); }
+inline PlatformError SdlError(const std::string& what) { return LibraryError(what, SDL_GetError()); }
 
 // The off-screen image in SDL's terms, sharing its pixels, so that copying or saving it is one call.
 // Null when SDL refuses; SDL_GetError says why.

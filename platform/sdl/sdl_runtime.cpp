@@ -165,7 +165,7 @@ std::unique_ptr<SdlRuntime> SdlRuntime::Start(const FormDesign& design)
 
 void SdlRuntime::OpenWindow(const FormDesign& design)
 {
-    m_glyphs = std::make_unique<TtfGlyphSource>(FindFontFile(kWindowFontFamily), m_display.DotsPerInch);
+    m_glyphs = std::make_unique<TtfGlyphSource>(FindFontFile(kWindowFontFamily, kWindowFontFileName), m_display.DotsPerInch);
     const int width = TwipsToPixels(design.ClientWidthTwips, m_display.DotsPerInch);
     const int height = TwipsToPixels(design.ClientHeightTwips, m_display.DotsPerInch);
     PlacedWindow placed = MakeProgramWindow(design.Caption, width, height, m_display);

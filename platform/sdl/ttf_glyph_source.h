@@ -11,6 +11,8 @@
 namespace tavrel::sdl {
 
 inline constexpr const char* kWindowFontFamily = "DejaVu Sans";
+// The regular face's file, as the family's package installs it.
+inline constexpr const char* kWindowFontFileName = "DejaVuSans.ttf";
 inline constexpr float kWindowFontSize = 8.0f;
 
 // Needs SDL_ttf started (TtfLibrary) for as long as it lives.

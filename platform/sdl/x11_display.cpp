@@ -100,7 +100,7 @@ DisplayFacts ReadDisplay()
 {
     const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
     if (!display)
-        throw LibraryError("Couldn't open the display: " + WhyNoDisplay());
+        throw LibraryError("Couldn't open the display", WhyNoDisplay());
     return DisplayFacts { DotsPerInchOf(*display), WindowVisualOf(*display), DefaultScreen(display.get()) };
 }
 

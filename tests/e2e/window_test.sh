@@ -102,6 +102,42 @@ no-display)
     kill "$LOCKED_PID"
     grep -q "^tavrel: Couldn't open the display: " "$WORK_DIR/stderr.txt" || fail "refused: stderr says $(cat "$WORK_DIR/stderr.txt")"
     ;;
+few-descriptors-named)
+    # With too few file descriptors the libraries fail in their own words ("x11 not available",
+    # "no font is installed"); the report names the real cause.
+    start_display
+    for limit in 4 5; do
+        python3 -c 'import os, resource, sys; os.closerange(3, 65536); resource.setrlimit(resource.RLIMIT_NOFILE, (int(sys.argv[1]),) * 2); os.execv(sys.argv[2], sys.argv[2:])' \
+            "$limit" "$PROGRAM" 2>"$WORK_DIR/stderr.txt" &
+        PROGRAM_PID=$!
+        expect_exit 5 1
+        grep -q "^tavrel: Couldn't .*: Too many open files$" "$WORK_DIR/stderr.txt" || fail "with $limit descriptors stderr says $(cat "$WORK_DIR/stderr.txt")"
+    done
+    ;;
+stale-font-cache-named)
+    # A font cache written while the font's folder was empty, and never renewed since the folder
+    # looks unchanged: the font is on disk, and the report says to rebuild the cache.
+    start_display
+    mkdir -p "$WORK_DIR/fonts" "$WORK_DIR/cache"
+    cat >"$WORK_DIR/fonts.conf" <<CONF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig><dir>$WORK_DIR/fonts</dir><cachedir>$WORK_DIR/cache</cachedir></fontconfig>
+CONF
+    font=$(fc-match -f '%{file}' 'DejaVu Sans')
+    export FONTCONFIG_FILE=$WORK_DIR/fonts.conf
+    touch -d 2020-01-01 "$WORK_DIR/fonts"
+    fc-cache "$WORK_DIR/fonts" || fail "fc-cache could not write the cache"
+    cp "$font" "$WORK_DIR/fonts/DejaVuSans.ttf" || fail "no DejaVu Sans to copy"
+    touch -d 2020-01-01 "$WORK_DIR/fonts"
+    "$PROGRAM" 2>"$WORK_DIR/stderr.txt" &
+    PROGRAM_PID=$!
+    wait_until 10 sh -c 'wmctrl -l | grep -q " tavrel$"' || fail "no error box appeared: $(cat "$WORK_DIR/stderr.txt")"
+    grep -qF "tavrel: Couldn't find the window font DejaVu Sans: it is installed ($WORK_DIR/fonts/DejaVuSans.ttf) but fontconfig's cache does not list it: rebuild the cache with fc-cache -f" "$WORK_DIR/stderr.txt" \
+        || fail "stderr says: $(cat "$WORK_DIR/stderr.txt")"
+    wmctrl -c tavrel
+    expect_exit 5 1
+    ;;
 display-lost)
     start_display
     start_program "$PROGRAM"

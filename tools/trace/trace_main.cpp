@@ -68,7 +68,7 @@ int RunTrace(const trace::TraceOptions& options)
     std::unique_ptr<Surface> drawing;
     if (options.PngFile) {
         ttf = std::make_unique<sdl::TtfLibrary>();
-        glyphs = std::make_unique<sdl::TtfGlyphSource>(sdl::FindFontFile(sdl::kWindowFontFamily), options.DotsPerInch);
+        glyphs = std::make_unique<sdl::TtfGlyphSource>(sdl::FindFontFile(sdl::kWindowFontFamily, sdl::kWindowFontFileName), options.DotsPerInch);
         drawing = std::make_unique<RasterSurface>(*glyphs, options.ClientWidth, options.ClientHeight, Tavrel::kDesign.BackColor, sdl::kWindowFontSize);
     } else {
         drawing = std::make_unique<FixedMetricsSurface>(options.ClientWidth, options.ClientHeight, *options.CellWidth, *options.CellHeight);

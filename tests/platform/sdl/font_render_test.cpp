@@ -21,7 +21,7 @@ constexpr Colour kBlack = MakeColour(0, 0, 0);
 
 struct FontRender : testing::Test {
     sdl::TtfLibrary library;
-    sdl::TtfGlyphSource glyphs { sdl::FindFontFile(sdl::kWindowFontFamily), kStandardDotsPerInch };
+    sdl::TtfGlyphSource glyphs { sdl::FindFontFile(sdl::kWindowFontFamily, sdl::kWindowFontFileName), kStandardDotsPerInch };
     RasterSurface surface { glyphs, 545, 336, kBlack, sdl::kWindowFontSize };
     RainField field;
     RandomGenerator random;
@@ -115,7 +115,7 @@ TEST_F(FontRender, EveryCodeOfTheCodePageHasAGlyphExceptTheBlankOnes)
 TEST(FontScale, GlyphsAtTwiceTheDotsPerInchHaveTwiceTheLinearSize)
 {
     sdl::TtfLibrary library;
-    const std::string file = sdl::FindFontFile(sdl::kWindowFontFamily);
+    const std::string file = sdl::FindFontFile(sdl::kWindowFontFamily, sdl::kWindowFontFileName);
     sdl::TtfGlyphSource standard { file, kStandardDotsPerInch };
     sdl::TtfGlyphSource doubled { file, 2 * kStandardDotsPerInch };
     // Ink extents of "M" and "g" at each glyph size of the rain, and the window font's cell.
@@ -148,7 +148,7 @@ std::size_t AddressSpaceInUse()
 // ("Couldn't find glyph", or nothing), which must not reach the user.
 TEST(FontMemory, MakingTheAtlasesWithTooLittleMemoryFailsAsOutOfMemory)
 {
-    const std::string fontFile = sdl::FindFontFile(sdl::kWindowFontFamily);
+    const std::string fontFile = sdl::FindFontFile(sdl::kWindowFontFamily, sdl::kWindowFontFileName);
     int failures = 0;
     for (std::size_t room = 0; room < (std::size_t { 24 } << 20); room += std::size_t { 1 } << 19) {
         int pipeEnds[2];
