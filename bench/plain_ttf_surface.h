@@ -37,11 +37,15 @@ public:
     }
     void Print(std::string_view text) override
     {
-        sdl::SurfaceHandle rendered(TTF_RenderUTF8_Blended(m_font.get(), ToUtf8(text).c_str(), SDL_Color { m_colour.Red, m_colour.Green, m_colour.Blue, 255 }));
-        if (!rendered)
-            return;
         SDL_Rect place { static_cast<int>(m_x), static_cast<int>(m_y), 0, 0 };
-        SDL_BlitSurface(rendered.get(), nullptr, m_target.get(), &place);
+        for (const char character : text) {
+            const char32_t point = CodePointOf(static_cast<std::uint8_t>(character));
+            sdl::SurfaceHandle rendered(TTF_RenderGlyph32_Blended(m_font.get(), point, SDL_Color { m_colour.Red, m_colour.Green, m_colour.Blue, 255 }));
+            if (!rendered)
+                continue;
+            SDL_BlitSurface(rendered.get(), nullptr, m_target.get(), &place);
+            place.x += rendered->w;
+        }
     }
 
 private:

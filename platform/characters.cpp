@@ -53,26 +53,3 @@ bool IsUnassignedCode(std::uint8_t code)
 }
 
 }
-
-namespace tavrel {
-
-std::string ToUtf8(std::string_view codePageText)
-{
-    std::string utf8;
-    for (const char byte : codePageText) {
-        const char32_t point = CodePointOf(static_cast<std::uint8_t>(byte));
-        if (point < 0x80) {
-            utf8 += static_cast<char>(point);
-        } else if (point < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (point >> 6));
-            utf8 += static_cast<char>(0x80 | (point & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xE0 | (point >> 12));
-            utf8 += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (point & 0x3F));
-        }
-    }
-    return utf8;
-}
-
-}

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace tavrel {
 
@@ -20,12 +19,5 @@ char32_t CodePointOf(std::uint8_t code);
 
 // Whether a code draws nothing in any font because the code page leaves it unassigned.
 bool IsUnassignedCode(std::uint8_t code);
-
-}
-
-namespace tavrel {
-
-// Code-page text as UTF-8, for font engines that take Unicode.
-std::string ToUtf8(std::string_view codePageText);
 
 }

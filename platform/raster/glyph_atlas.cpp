@@ -5,7 +5,7 @@
 
 namespace tavrel {
 
-void AddTrimmedGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, const std::vector<std::uint8_t>& box, int width, int height)
+void AddTrimmedGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, const std::vector<std::uint8_t>& box, int width, int height, int boxLeft, int boxTop)
 {
     const auto at = [&](int x, int y) { return box[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; };
     int left = width, top = height, right = -1, bottom = -1;
@@ -21,8 +21,8 @@ void AddTrimmedGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, const std::vector<st
     }
     if (right < 0)
         return;
-    glyph.Left = left;
-    glyph.Top = top;
+    glyph.Left = boxLeft + left;
+    glyph.Top = boxTop + top;
     glyph.Width = right - left + 1;
     glyph.Height = bottom - top + 1;
     glyph.Stride = glyph.Width;

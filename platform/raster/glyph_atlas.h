@@ -31,9 +31,10 @@ struct GlyphAtlas {
     int LineHeight = 0;
 };
 
-// Adds one glyph from the coverage of its whole text box (width x height, row by row), keeping
-// only the rectangle that holds ink; a glyph without ink keeps no coverage at all.
-void AddTrimmedGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, const std::vector<std::uint8_t>& box, int width, int height);
+// Adds one glyph from the coverage of a box (width x height, row by row) whose top-left corner
+// lies at (left, top) of the text box, keeping only the rectangle that holds ink; a glyph
+// without ink keeps no coverage at all.
+void AddTrimmedGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, const std::vector<std::uint8_t>& box, int width, int height, int left = 0, int top = 0);
 
 // Where a surface gets its glyphs from: a font engine, or a stand-in in tests.
 class GlyphSource {

@@ -3,6 +3,7 @@
 
 #include "platform/characters.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +13,8 @@
 namespace tavrel::sdl {
 
 namespace {
+
+constexpr char32_t kSoftHyphen = 0xAD;
 
 // SDL_ttf's blended text is ARGB8888 in white: the alpha channel is the coverage.
 std::uint8_t CoverageAt(const SDL_Surface& text, int x, int y)
@@ -29,13 +32,11 @@ void AddGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, TTF_Font& font, std::uint8_
     if (TTF_GlyphMetrics32(&font, point, &minX, &maxX, &minY, &maxY, &advance) != 0)
         throw SdlError("Couldn't measure a glyph of the window font");
     glyph.Advance = advance;
-    const std::string utf8 = ToUtf8(std::string(1, static_cast<char>(code)));
-    int width = 0;
-    int height = 0;
-    // A character without width (the soft hyphen) has nothing to render.
-    if (TTF_SizeUTF8(&font, utf8.c_str(), &width, &height) != 0 || width == 0)
+    // A space has no ink to render, and the soft hyphen shows only where a line breaks, which
+    // the font engine draws as nothing.
+    if (maxX <= minX || maxY <= minY || point == kSoftHyphen)
         return;
-    SurfaceHandle text(TTF_RenderUTF8_Blended(&font, utf8.c_str(), SDL_Color { 255, 255, 255, 255 }));
+    SurfaceHandle text(TTF_RenderGlyph32_Blended(&font, point, SDL_Color { 255, 255, 255, 255 }));
     if (!text)
         throw SdlError("Couldn't render a glyph of the window font");
     SurfaceHandle argb(SDL_ConvertSurfaceFormat(text.get(), SDL_PIXELFORMAT_ARGB8888, 0));
@@ -47,7 +48,12 @@ void AddGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, TTF_Font& font, std::uint8_
         for (int x = 0; x < argb->w; ++x)
             box.push_back(CoverageAt(*argb, x, y));
     }
-    AddTrimmedGlyph(atlas, glyph, box, argb->w, argb->h);
+    // The rendered surface starts at the leftmost of the pen and the ink, and at the higher of
+    // the ascent and the ink's top, so that nothing is cut; the glyph is placed where the font
+    // puts it relative to the pen, ink left of the pen and above the ascent included.
+    const int penX = std::max(0, -minX);
+    const int ascentY = std::max(0, maxY - TTF_FontAscent(&font));
+    AddTrimmedGlyph(atlas, glyph, box, argb->w, argb->h, -penX, -ascentY);
 }
 
 // Read with stdio rather than SDL_LoadFile, which writes through a null pointer when its first

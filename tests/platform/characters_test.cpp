@@ -33,12 +33,5 @@ TEST(Characters, CodePageMapsPcSymbolsAndWindows1252)
     EXPECT_FALSE(IsUnassignedCode(0x80));
 }
 
-TEST(Characters, ToUtf8EncodesEveryWidth)
-{
-    EXPECT_EQ(ToUtf8("X"), "X");
-    EXPECT_EQ(ToUtf8("\xE9"), "\xC3\xA9");
-    EXPECT_EQ(ToUtf8("\x80\x01"), "\xE2\x82\xAC\xE2\x98\xBA");
-}
-
 }
 }

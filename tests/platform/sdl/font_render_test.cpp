@@ -51,10 +51,12 @@ TEST_F(FontRender, HeadsArePaleGreenTrailsGreenAndTheRestBlack)
         StepRain(field, random);
     DrawFrame(field, surface, random);
 
-    // A head's glyph at 20 points reaches at most 4 cells right of its corner and 2 rows down.
+    // A head's glyph at 20 points reaches at most 4 cells right of its corner and 2 rows down,
+    // and 2 pixels left of it and above it where the font puts ink left of the pen or above the
+    // ascent.
     const auto nearHead = [&](int x, int y) {
-        for (int column = x / 7 - 4; column <= x / 7; ++column) {
-            for (int row = y / 13 - 2; row <= y / 13; ++row) {
+        for (int column = x / 7 - 4; column <= (x + 2) / 7; ++column) {
+            for (int row = y / 13 - 2; row <= (y + 2) / 13; ++row) {
                 if (column >= 0 && row >= 0 && column <= field.MaxColumn && row <= field.MaxRow && field.Brightness(column, row) == 255)
                     return true;
             }
@@ -92,7 +94,7 @@ TEST_F(FontRender, DarkCellsStayBlackBeyondTheReachOfLitGlyphs)
     int lit = 0;
     for (int y = 0; y < 336; ++y) {
         for (int x = 0; x < 545; ++x) {
-            const bool inReach = x >= 5 * 7 && x < 5 * 7 + 30 && y >= 5 * 13 && y < 11 * 13 + 30;
+            const bool inReach = x >= 5 * 7 - 2 && x < 5 * 7 + 30 && y >= 5 * 13 - 2 && y < 11 * 13 + 30;
             const bool black = surface.Image().At(x, y) == kBlack;
             if (!inReach) {
                 ASSERT_TRUE(black) << x << "," << y;
@@ -192,6 +194,49 @@ TEST(FontMemory, MakingTheAtlasesWithTooLittleMemoryFailsAsOutOfMemory)
     EXPECT_GT(failures, 0) << "no limit was tight enough to fail";
 }
 #endif
+
+// Every glyph lies where the font puts it relative to the pen: its ink inside the box the font's
+// metrics give, and reaching its left and top edges, ink left of the pen (J, T, j) and above the
+// ascent (accented capitals) included.
+TEST(FontPlacement, EveryGlyphsInkLiesInTheFontsBoxAtThePen)
+{
+    sdl::TtfLibrary library;
+    const std::string file = sdl::FindFontFile(sdl::kWindowFontFamily, sdl::kWindowFontFileName);
+    for (const int dotsPerInch : { kStandardDotsPerInch, 2 * kStandardDotsPerInch }) {
+        sdl::TtfGlyphSource glyphs { file, dotsPerInch };
+        int leftOfPen = 0;
+        int aboveAscent = 0;
+        for (int points = 9; points <= 20; ++points) {
+            const sdl::FontHandle font(TTF_OpenFontDPI(file.c_str(), points, static_cast<unsigned>(dotsPerInch), static_cast<unsigned>(dotsPerInch)));
+            ASSERT_TRUE(font);
+            TTF_SetFontHinting(font.get(), TTF_HINTING_LIGHT);
+            const int ascent = TTF_FontAscent(font.get());
+            const GlyphAtlas& atlas = glyphs.AtlasAt(points);
+            for (int code = 0; code < 256; ++code) {
+                const GlyphBitmap& glyph = atlas.Glyphs[static_cast<std::size_t>(code)];
+                if (glyph.Width == 0)
+                    continue;
+                int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
+                ASSERT_EQ(TTF_GlyphMetrics32(font.get(), CodePointOf(static_cast<std::uint8_t>(code)), &minX, &maxX, &minY, &maxY, &advance), 0);
+                const std::string where = std::to_string(points) + " points at " + std::to_string(dotsPerInch) + " dpi, code " + std::to_string(code);
+                // An edge of the font's box may hold no ink at all: one row or column of slack.
+                EXPECT_GE(glyph.Left, minX) << where;
+                EXPECT_LE(glyph.Left, minX + 1) << where;
+                EXPECT_GE(glyph.Top, ascent - maxY) << where;
+                EXPECT_LE(glyph.Top, ascent - maxY + 1) << where;
+                EXPECT_LE(glyph.Left + glyph.Width, maxX) << where;
+                EXPECT_GE(glyph.Left + glyph.Width, maxX - 1) << where;
+                EXPECT_LE(glyph.Top + glyph.Height, ascent - minY) << where;
+                EXPECT_GE(glyph.Top + glyph.Height, ascent - minY - 1) << where;
+                leftOfPen += minX < 0;
+                aboveAscent += maxY > ascent;
+            }
+        }
+        // The cases this is about are there to be checked.
+        EXPECT_GT(leftOfPen, 50) << dotsPerInch;
+        EXPECT_GT(aboveAscent, 10) << dotsPerInch;
+    }
+}
 
 }
 }
