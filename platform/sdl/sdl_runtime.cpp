@@ -18,6 +18,14 @@ namespace {
 
 constexpr const char* kProgramName = "tavrel";
 
+// Start-up has no use for a window the display refused to make as asked (a BadAlloc, a
+// BadMatch): it ends with the refusal in the error report rather than a silent black window.
+void ThrowIfRefused(SDL_Window* window)
+{
+    if (const auto refusal = TakeDisplayRefusal(window))
+        throw PlatformError(*refusal);
+}
+
 }
 
 void ReportFailure(const std::string& message, SDL_Window* parent)
@@ -90,6 +98,7 @@ public:
             MakeView();
         }
         ShowOn(WindowFramebuffer());
+        ThrowIfRefused(&m_window);
     }
 
     SDL_Surface& WindowFramebuffer()
@@ -172,6 +181,7 @@ void SdlRuntime::OpenWindow(const FormDesign& design)
     m_window = std::move(placed.Window);
     WatchKeyPresses(*m_window);
     m_surface = std::make_unique<WindowSurface>(*m_window, placed.Screen, *m_glyphs, width, height, design.BackColor);
+    ThrowIfRefused(m_window.get());
 }
 
 int SdlRuntime::Run(FormEvents& form)
@@ -206,8 +216,10 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
             if (event.window.event == SDL_WINDOWEVENT_CLOSE)
                 m_closeRequested = true;
             // Mapped again (after a desktop hid it, say): without a window manager nobody else
-            // gives the focus back, and the keys would go nowhere.
-            else if (event.window.event == SDL_WINDOWEVENT_SHOWN)
+            // gives the focus back, and the keys would go nowhere. Where one runs, the focus is
+            // its to give: taking it would override its focus-stealing prevention, and a user
+            // typing in another window would end the rain.
+            else if (event.window.event == SDL_WINDOWEVENT_SHOWN && !WindowManagerRuns(*m_window))
                 SDL_SetWindowInputFocus(m_window.get());
             else if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
                 Present(Redraw::Always);
@@ -222,6 +234,9 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
             break;
         }
     }
+    // Once running, a refused request costs at most a frame: it is told, and the rain goes on.
+    if (const auto refusal = TakeDisplayRefusal(nullptr))
+        std::fprintf(stderr, "%s: %s\n", kProgramName, refusal->c_str());
     if (const auto press = TakeKeyPress(); press && !m_closeRequested)
         form.Form_KeyDown(press->KeyCode, press->Shift);
 }

@@ -8,6 +8,8 @@
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
+#include <X11/Xatom.h>
+#include <X11/Xproto.h>
 #include <X11/Xutil.h>
 
 #include <cmath>
@@ -15,6 +17,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace tavrel::sdl {
 
@@ -76,7 +79,28 @@ int DotsPerInchOf(Display& display)
     return static_cast<int>(std::lround(dotsPerInch));
 }
 
-int IgnoreRefusedRequest(Display*, XErrorEvent*) { return 0; }
+// The first refused request not yet reported, in the user's words.
+std::optional<std::string> g_refusal;
+
+// Windows that are gone (closed by the program a moment before, or destroyed by another client)
+// and a focus given to a window not yet viewable are refused in ordinary running.
+bool IsExpectedRefusal(const XErrorEvent& error)
+{
+    return error.error_code == BadWindow || error.error_code == BadDrawable || (error.error_code == BadMatch && error.request_code == X_SetInputFocus);
+}
+
+int NoteRefusedRequest(Display* display, XErrorEvent* error)
+{
+    if (IsExpectedRefusal(*error) || g_refusal)
+        return 0;
+    char reason[256] = "";
+    XGetErrorText(display, error->error_code, reason, sizeof reason);
+    char request[128] = "";
+    const std::string major = std::to_string(error->request_code);
+    XGetErrorDatabaseText(display, "XRequest", major.c_str(), major.c_str(), request, sizeof request);
+    g_refusal = std::string("The display refused a request: ") + reason + " (request " + request + ")";
+    return 0;
+}
 
 // Xlib ends the process when this returns, and nothing may unwind through it; with the display
 // gone there is no box to show either, so the report is the line on stderr.
@@ -92,7 +116,7 @@ int ReportDisplayClosed(Display* display)
 
 void HandleDisplayErrors()
 {
-    XSetErrorHandler(IgnoreRefusedRequest);
+    XSetErrorHandler(NoteRefusedRequest);
     XSetIOErrorHandler(ReportDisplayClosed);
 }
 
@@ -163,6 +187,42 @@ bool WindowDestroyedBy(const SDL_SysWMmsg& message, SDL_Window& window)
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     return SDL_GetWindowWMInfo(&window, &info) && info.subsystem == SDL_SYSWM_X11 && message.msg.x11.event.xdestroywindow.window == info.info.x11.window;
+}
+
+std::optional<std::string> TakeDisplayRefusal(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+        XSync(info.info.x11.display, False);
+    return std::exchange(g_refusal, std::nullopt);
+}
+
+bool WindowManagerRuns(SDL_Window& window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(&window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return true;
+    Display* display = info.info.x11.display;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    // The manager's check window names itself: a property left by a manager that has gone names
+    // a window that is gone or someone else's.
+    const auto checkWindowOf = [&](Window holder) -> Window {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, left = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, holder, check, 0, 1, False, XA_WINDOW, &type, &format, &count, &left, &data) != Success || !data)
+            return None;
+        const Window named = type == XA_WINDOW && format == 32 && count == 1 ? *reinterpret_cast<Window*>(data) : None;
+        XFree(data);
+        return named;
+    };
+    XWindowAttributes attributes {};
+    XGetWindowAttributes(display, info.info.x11.window, &attributes);
+    const Window named = checkWindowOf(attributes.root ? attributes.root : DefaultRootWindow(display));
+    return named != None && checkWindowOf(named) == named;
 }
 
 }

@@ -4,7 +4,6 @@
 
 #include <SDL2/SDL.h>
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -47,11 +46,18 @@ ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::stri
 // client (a session manager, a crashing window manager), which SDL does not report.
 bool WindowDestroyedBy(const SDL_SysWMmsg& message, SDL_Window& window);
 
+// Whether a window manager runs on the window's screen (one that names its check window).
+bool WindowManagerRuns(SDL_Window& window);
+
 // Makes the X connections of the process answer the display's errors as the program's own: a
 // lost display (the server ended or the connection broke) ends the program through the error
-// report, "The display closed: <reason>" on stderr, with status 1; a refused request (a wake-up
-// sent to a window the program has just closed, say) is not a reason to end the program and is
-// ignored, where Xlib by default would print its own text and exit.
+// report, "The display closed: <reason>" on stderr, with status 1. A refused request is noted for
+// TakeDisplayRefusal, where Xlib by default would print its own text and exit; only refusals of
+// ordinary running (a window that is gone, the focus given to one not yet viewable) are ignored.
 void HandleDisplayErrors();
+
+// The first refusal noted since the last call, once the requests made so far on the window's
+// connection have been answered: "The display refused a request: <reason> (request <name>)".
+std::optional<std::string> TakeDisplayRefusal(SDL_Window* window);
 
 }

@@ -22,7 +22,7 @@ wait_until() {
 }
 
 # SCREEN_SIZE gives the screen, 1280x800x24 unless set; SECOND_SCREEN adds a screen 1 of that
-# size; NO_WINDOW_MANAGER=1 leaves the manager out.
+# size; NO_WINDOW_MANAGER=1 leaves the manager out; OPENBOX_CONFIG gives the manager's settings.
 start_display() {
     local fifo
     fifo=$(mktemp -u) && mkfifo "$fifo"
@@ -38,7 +38,7 @@ start_display() {
     # started again then.
     local attempt
     for attempt in 1 2 3; do
-        openbox >"$WORK_DIR/openbox.txt" 2>&1 &
+        openbox ${OPENBOX_CONFIG:+--config-file "$OPENBOX_CONFIG"} >"$WORK_DIR/openbox.txt" 2>&1 &
         WM_PID=$!
         wait_until 10 sh -c "wmctrl -m || ! kill -0 $WM_PID" && wmctrl -m >/dev/null 2>&1 && return
         kill "$WM_PID" 2>/dev/null
@@ -89,6 +89,8 @@ expect_exit() {
     local actual=$?
     PROGRAM_PID=
     [ "$actual" -eq "$status" ] || fail "exit status $actual, expected $status; stderr: $(cat "$WORK_DIR/stderr.txt" 2>/dev/null)"
+    # Ordinary running meets no refusal of the display's that it has to tell.
+    ! grep -q "refused a request" "$WORK_DIR/stderr.txt" 2>/dev/null || fail "$(cat "$WORK_DIR/stderr.txt")"
 }
 
 # A screenshot of the rain: the given size, the head colour and many greens, nothing but greens

@@ -187,6 +187,28 @@ remapped-window-keeps-the-keys)
     xdotool key a
     expect_exit 1 0
     ;;
+focus-left-to-the-manager)
+    # A window manager that keeps the focus where the user types: the window mapped again (a
+    # workspace switch) does not take it, and the keys typed elsewhere do not end the rain.
+    OPENBOX_CONFIG=$(dirname "$0")/openbox/no-focus-on-map.xml start_display
+    start_program "$PROGRAM"
+    xmessage -name typing-here "another program" &
+    OTHER_PID=$!
+    trap 'kill "$OTHER_PID" 2>/dev/null; stop_display' EXIT
+    wait_until 5 xdotool search --onlyvisible --name '^typing-here$' || fail "the other window did not appear"
+    other=$(xdotool search --onlyvisible --name '^typing-here$' | head -1)
+    xdotool windowactivate --sync "$other"
+    xdotool windowunmap --sync "$WINDOW"
+    xdotool windowmap --sync "$WINDOW"
+    wait_for_new_frame
+    [ "$(xdotool getwindowfocus)" = "$other" ] || fail "the window mapped again took the focus"
+    xdotool key a
+    wait_for_new_frame
+    program_running || fail "a key typed in another window ended the program"
+    xdotool windowactivate --sync "$WINDOW"
+    xdotool key a
+    expect_exit 1 0
+    ;;
 minimised-window-rains-on-restore)
     # A minimised window keeps its frames without drawing them; restored, it shows the rain
     # again, frame after frame.
