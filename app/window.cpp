@@ -13,7 +13,7 @@ constexpr const char* kCellSample = "X";
 
 }
 
-const FormDesign Tavrel::kDesign { "Form1", 8175, 5040, MakeColour(0, 0, 0) };
+const FormDesign Tavrel::kDesign { "Form1", 8175, 5040, MakeColour(0, 0, 0), kLowestKeptGlyphSize, kRestartGlyphSize };
 
 Tavrel::Tavrel(Runtime& runtime)
     : m_runtime(runtime)

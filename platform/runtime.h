@@ -27,6 +27,10 @@ struct FormDesign {
     int ClientWidthTwips = 0;
     int ClientHeightTwips = 0;
     Colour BackColor;
+    // The font sizes, in whole points, that the window prints in once it runs: their glyphs are
+    // made while the window is shown, before any timer can fall due, so that no tick waits for them.
+    int SmallestPrintSize = 0;
+    int LargestPrintSize = -1;
 };
 
 // The events the runtime raises on the window.

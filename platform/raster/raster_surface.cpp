@@ -74,6 +74,12 @@ void RasterSurface::DrawInto(std::uint32_t* framebuffer)
     m_changed = true;
 }
 
+void RasterSurface::PrepareFontSizes(int smallest, int largest)
+{
+    for (int points = smallest; points <= largest; ++points)
+        m_glyphs.AtlasAt(points);
+}
+
 bool RasterSurface::TakeChanged()
 {
     const bool changed = m_changed;

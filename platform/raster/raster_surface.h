@@ -23,6 +23,10 @@ public:
     // Whether the image changed since the last call; the window shows it only then.
     bool TakeChanged();
 
+    // Makes the glyphs of every whole size from smallest to largest points, so that the frames
+    // that print in them never wait for them.
+    void PrepareFontSizes(int smallest, int largest);
+
     // While the window cannot be seen, what is drawn is kept rather than rasterised; the image
     // shows the latest frame once it is asked for.
     void SetSeen(bool seen);

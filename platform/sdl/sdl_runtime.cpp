@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace tavrel::sdl {
 
@@ -74,11 +75,12 @@ VideoLibrary::~VideoLibrary() { SDL_Quit(); }
 // desktop gave it.
 class SdlRuntime::WindowSurface final : public RasterSurface {
 public:
-    WindowSurface(SDL_Window& window, std::optional<SDL_Rect> screen, GlyphSource& glyphs, int width, int height, Colour backColor)
-        : RasterSurface(glyphs, static_cast<float>(width), static_cast<float>(height), backColor, kWindowFontSize)
+    WindowSurface(SDL_Window& window, std::optional<SDL_Rect> screen, GlyphSource& glyphs, int width, int height, const FormDesign& design)
+        : RasterSurface(glyphs, static_cast<float>(width), static_cast<float>(height), design.BackColor, kWindowFontSize)
         , m_window(window)
         , m_screen(screen)
-        , m_backColor(backColor)
+        , m_backColor(design.BackColor)
+        , m_printSizes(design.SmallestPrintSize, design.LargestPrintSize)
     {
         MakeView();
     }
@@ -99,6 +101,7 @@ public:
         }
         ShowOn(WindowFramebuffer());
         ThrowIfRefused(&m_window);
+        PrepareFontSizes(m_printSizes.first, m_printSizes.second);
     }
 
     SDL_Surface& WindowFramebuffer()
@@ -151,6 +154,7 @@ private:
     SDL_Window& m_window;
     std::optional<SDL_Rect> m_screen;
     Colour m_backColor;
+    std::pair<int, int> m_printSizes;
     SurfaceHandle m_view;
     FramebufferAdoption m_adoption;
 };
@@ -180,7 +184,7 @@ void SdlRuntime::OpenWindow(const FormDesign& design)
     PlacedWindow placed = MakeProgramWindow(design.Caption, width, height, m_display);
     m_window = std::move(placed.Window);
     WatchKeyPresses(*m_window);
-    m_surface = std::make_unique<WindowSurface>(*m_window, placed.Screen, *m_glyphs, width, height, design.BackColor);
+    m_surface = std::make_unique<WindowSurface>(*m_window, placed.Screen, *m_glyphs, width, height, design);
     ThrowIfRefused(m_window.get());
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 namespace tavrel::win32 {
 
@@ -68,9 +69,10 @@ void ReportFailure(const std::string& message, HWND parent)
 // the client area the desktop gave it, which Windows keeps within the screen.
 class Win32Runtime::WindowSurface final : public RasterSurface {
 public:
-    WindowSurface(HWND window, GlyphSource& glyphs, int width, int height, Colour backColor)
-        : RasterSurface(glyphs, static_cast<float>(width), static_cast<float>(height), backColor, kWindowFontSize)
+    WindowSurface(HWND window, GlyphSource& glyphs, int width, int height, const FormDesign& design)
+        : RasterSurface(glyphs, static_cast<float>(width), static_cast<float>(height), design.BackColor, kWindowFontSize)
         , m_window(window)
+        , m_printSizes(design.SmallestPrintSize, design.LargestPrintSize)
     {
     }
 
@@ -82,10 +84,12 @@ public:
         if (client.right != ImageWidth() || client.bottom != ImageHeight())
             SetClientSize(static_cast<int>(client.right), static_cast<int>(client.bottom));
         UpdateWindow(m_window);
+        PrepareFontSizes(m_printSizes.first, m_printSizes.second);
     }
 
 private:
     HWND m_window;
+    std::pair<int, int> m_printSizes;
 };
 
 std::unique_ptr<Win32Runtime> Win32Runtime::Start(const FormDesign& design)
@@ -138,7 +142,7 @@ void Win32Runtime::OpenWindow(const FormDesign& design)
         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (!m_window)
         throw Win32Error("Couldn't open the window", "CreateWindowExW");
-    m_surface = std::make_unique<WindowSurface>(m_window, m_glyphs, width, height, design.BackColor);
+    m_surface = std::make_unique<WindowSurface>(m_window, m_glyphs, width, height, design);
     m_wakeUp = MakeWakeUpTimer();
 }
 

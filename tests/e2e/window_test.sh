@@ -330,6 +330,13 @@ close-ends)
     wmctrl -c Form1
     expect_exit 2 0
     ;;
+glyphs-made-before-the-ticks)
+    # The glyphs of every size the rain prints in are made while the window is shown, before
+    # the timers can fall due: a frame that made them would stall and merge the ticks behind it.
+    start_display
+    made=$(timeout 60 gdb -batch -x "$(dirname "$0")/glyphs_before_ticks.gdb" "$PROGRAM" 2>&1 | grep -o 'glyphs made in frames: [0-9]*')
+    [ "$made" = "glyphs made in frames: 0" ] || fail "${made:-gdb did not reach the first frame}"
+    ;;
 rain-visible)
     # Rain in every quarter of the window, nothing but greens and black, and a frame later
     # another rain.
