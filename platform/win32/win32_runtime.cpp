@@ -3,6 +3,7 @@
 
 #include "platform/win32/bitmap_info.h"
 #include "platform/win32/win32_error.h"
+#include "platform/window_placement.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -57,6 +58,8 @@ HANDLE MakeWakeUpTimer()
     return timer;
 }
 
+PixelRect PixelRectOf(const RECT& rect) { return PixelRect { rect.left, rect.top, rect.right, rect.bottom }; }
+
 }
 
 void ReportFailure(const std::string& message, HWND parent)
@@ -78,11 +81,20 @@ public:
 
     void Show() override
     {
+        // The first ShowWindow of a process follows the launcher's setting, which may open the
+        // window minimised; the client area is then that of its normal placement.
         ShowWindow(m_window, SW_SHOWNORMAL);
         RECT client {};
         GetClientRect(m_window, &client);
-        if (client.right != ImageWidth() || client.bottom != ImageHeight())
-            SetClientSize(static_cast<int>(client.right), static_cast<int>(client.bottom));
+        WINDOWPLACEMENT placement {};
+        placement.length = sizeof(placement);
+        if (!GetWindowPlacement(m_window, &placement))
+            throw Win32Error("Couldn't read the window's placement", "GetWindowPlacement");
+        RECT frame {};
+        AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+        const PixelSize size = ShownClientSize(IsIconic(m_window), PixelRectOf(client), PixelRectOf(placement.rcNormalPosition), PixelRectOf(frame));
+        if (size.Width != ImageWidth() || size.Height != ImageHeight())
+            SetClientSize(size.Width, size.Height);
         UpdateWindow(m_window);
         PrepareFontSizes(m_printSizes.first, m_printSizes.second);
     }
