@@ -11,7 +11,9 @@ struct FramebufferShape {
     int Width = 0;
     int Height = 0;
     int Pitch = 0; // bytes from one row to the next
-    bool ImagePixelFormat = false; // 0x00RRGGBB in 32 bits
+    // 0x00RRGGBB in 32 bits, with no alpha channel: a framebuffer that has one (a window on a
+    // 32-bit visual) is copied into, which writes it opaque, and never drawn into with alpha 0.
+    bool ImagePixelFormat = false;
 
     friend bool operator==(const FramebufferShape&, const FramebufferShape&) = default;
 };

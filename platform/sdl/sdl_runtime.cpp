@@ -178,6 +178,7 @@ std::unique_ptr<SdlRuntime> SdlRuntime::Start(const FormDesign& design)
 
 void SdlRuntime::OpenWindow(const FormDesign& design)
 {
+    m_ttf.emplace();
     m_glyphs = std::make_unique<TtfGlyphSource>(FindFontFile(kWindowFontFamily, kWindowFontFileName), m_display.DotsPerInch);
     const int width = TwipsToPixels(design.ClientWidthTwips, m_display.DotsPerInch);
     const int height = TwipsToPixels(design.ClientHeightTwips, m_display.DotsPerInch);

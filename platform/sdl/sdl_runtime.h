@@ -10,6 +10,7 @@
 #include "platform/sdl/x11_display.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace tavrel::sdl {
@@ -55,11 +56,11 @@ private:
     void Present(Redraw redraw);
 
     // Read first: without a display there is nothing to start. The video library is started next
-    // and released last, so that the error report can still show a message box when the font or
-    // the window fails.
+    // and released last, so that the error report can still show a message box when the font
+    // engine, the font or the window fails: those start in OpenWindow, with the runtime whole.
     DisplayFacts m_display = ReadDisplay();
     VideoLibrary m_video { m_display };
-    TtfLibrary m_ttf;
+    std::optional<TtfLibrary> m_ttf;
     std::unique_ptr<TtfGlyphSource> m_glyphs;
     WindowHandle m_window;
     std::unique_ptr<WindowSurface> m_surface;

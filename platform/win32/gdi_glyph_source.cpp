@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <stdexcept>
 #include <vector>
 
 namespace tavrel::win32 {
@@ -22,6 +21,24 @@ struct FontOwner {
 struct BitmapOwner {
     HBITMAP Bitmap;
     ~BitmapOwner() { DeleteObject(Bitmap); }
+};
+
+// Selects an object into a device context and puts back what was there when it ends, so that a
+// failure on the way (running out of memory included) never deletes an object still selected.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object)
+        : m_dc(dc)
+        , m_previous(SelectObject(dc, object))
+    {
+    }
+    ~Selection() { SelectObject(m_dc, m_previous); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
 };
 
 }
@@ -47,13 +64,10 @@ const GlyphAtlas& GdiGlyphSource::AtlasAt(int points)
         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, kWindowFontFace) };
     if (!font.Font)
         throw Win32Error("Couldn't open the window font Tahoma", "CreateFontW");
-    const HGDIOBJ previousFont = SelectObject(m_dc, font.Font);
+    const Selection fontSelected(m_dc, font.Font);
     TEXTMETRICW metrics {};
-    if (!GetTextMetricsW(m_dc, &metrics)) {
-        const std::runtime_error failure = Win32Error("Couldn't measure the window font", "GetTextMetricsW");
-        SelectObject(m_dc, previousFont);
-        throw failure;
-    }
+    if (!GetTextMetricsW(m_dc, &metrics))
+        throw Win32Error("Couldn't measure the window font", "GetTextMetricsW");
 
     // Ink may reach beyond a glyph's advance on either side, so each glyph is drawn with a
     // margin of one line height around its origin.
@@ -63,12 +77,9 @@ const GlyphAtlas& GdiGlyphSource::AtlasAt(int points)
     const BITMAPINFO info = TopDownBitmapInfo(boxWidth, boxHeight);
     void* bits = nullptr;
     BitmapOwner bitmap { CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0) };
-    if (!bitmap.Bitmap) {
-        const std::runtime_error failure = Win32Error("Couldn't prepare the window font's glyphs", "CreateDIBSection");
-        SelectObject(m_dc, previousFont);
-        throw failure;
-    }
-    const HGDIOBJ previousBitmap = SelectObject(m_dc, bitmap.Bitmap);
+    if (!bitmap.Bitmap)
+        throw Win32Error("Couldn't prepare the window font's glyphs", "CreateDIBSection");
+    const Selection bitmapSelected(m_dc, bitmap.Bitmap);
     SetTextColor(m_dc, RGB(255, 255, 255));
     SetBkMode(m_dc, TRANSPARENT);
 
@@ -90,12 +101,8 @@ const GlyphAtlas& GdiGlyphSource::AtlasAt(int points)
         GdiFlush();
         for (std::size_t index = 0; index < box.size(); ++index)
             box[index] = static_cast<std::uint8_t>(pixels[index] >> 8);
-        AddTrimmedGlyph(atlas, glyph, box, boxWidth, boxHeight);
-        if (glyph.Width > 0)
-            glyph.Left -= margin;
+        AddTrimmedGlyph(atlas, glyph, box, boxWidth, boxHeight, -margin, 0);
     }
-    SelectObject(m_dc, previousBitmap);
-    SelectObject(m_dc, previousFont);
     atlas.Coverage.shrink_to_fit();
     return m_atlases.emplace(points, std::move(atlas)).first->second;
 }
