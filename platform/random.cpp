@@ -34,6 +34,25 @@ float RandomGenerator::NextRandom()
     return static_cast<float>(m_state) / kStateRange;
 }
 
+void RandomGenerator::Skip(std::uint64_t count)
+{
+    // The step x -> a x + c taken n times is again a step x -> A x + C, and taking a step twice
+    // squares it: the count's bits choose which squarings make up the whole.
+    std::uint32_t multiplier = kMultiplier;
+    std::uint32_t increment = kIncrement;
+    std::uint32_t wholeMultiplier = 1;
+    std::uint32_t wholeIncrement = 0;
+    for (; count != 0; count >>= 1) {
+        if (count & 1) {
+            wholeMultiplier *= multiplier;
+            wholeIncrement = wholeIncrement * multiplier + increment;
+        }
+        increment *= multiplier + 1;
+        multiplier *= multiplier;
+    }
+    m_state = (m_state * wholeMultiplier + wholeIncrement) & kStateMask;
+}
+
 void RandomGenerator::SeedFromClock()
 {
     if (m_seeding == ClockSeeding::Ignored)

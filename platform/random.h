@@ -27,6 +27,10 @@ public:
     // single precision. Without seeding the sequence is the same at every start.
     float NextRandom();
 
+    // Moves the sequence on by count numbers, as count calls of NextRandom would, in a few steps
+    // however large the count.
+    void Skip(std::uint64_t count);
+
     // Mixes the current time into the state, so that two starts draw different sequences.
     void SeedFromClock();
 

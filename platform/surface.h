@@ -51,6 +51,9 @@ public:
     // Draws code-page text in the fore colour and current font, its top-left corner at the
     // drawing position, over a transparent background. The drawing position does not move.
     virtual void Print(std::string_view text) = 0;
+
+    // Whether what is drawn can be seen now: a minimised or unmapped window's cannot.
+    virtual bool Seen() const { return true; }
 };
 
 }

@@ -17,6 +17,9 @@ public:
     }
 
     bool IsShown() const { return m_shown; }
+    void SetSeen(bool seen) { m_seen = seen; }
+    Colour ForeColor() const { return m_foreColor; }
+    float FontSize() const { return m_fontSize; }
 
     void Show() override { m_shown = true; }
     float ScaleWidth() const override { return m_clientWidth; }
@@ -28,9 +31,14 @@ public:
     float CurrentY() const override { return m_y; }
     void SetCurrentX(float x) override { m_x = x; }
     void SetCurrentY(float y) override { m_y = y; }
-    void SetForeColor(Colour) override { }
-    void SetFontSize(float) override { }
+    void SetForeColor(Colour colour) override { m_foreColor = colour; }
+    void SetFontSize(float points) override
+    {
+        if (IsAcceptedFontSize(points))
+            m_fontSize = points;
+    }
     void Print(std::string_view) override { }
+    bool Seen() const override { return m_seen; }
 
 private:
     float m_clientWidth;
@@ -39,7 +47,10 @@ private:
     float m_cellHeight;
     float m_x = 0;
     float m_y = 0;
+    Colour m_foreColor;
+    float m_fontSize = 0;
     bool m_shown = false;
+    bool m_seen = true;
 };
 
 }

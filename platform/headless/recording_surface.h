@@ -45,6 +45,7 @@ public:
     void SetForeColor(Colour colour) override;
     void SetFontSize(float points) override;
     void Print(std::string_view text) override;
+    bool Seen() const override { return m_inner.Seen(); }
 
 private:
     Surface& m_inner;

@@ -1,9 +1,5 @@
-// Composing a frame into the image. An image that fits in the cache is drawn on directly: a Cls
-// fills it and each glyph is blended where it lies. A larger one, a 4K window's, would go through
-// memory twice that way, once for the fill and again for every glyph's rows, so its glyphs are
-// kept in order until the image is needed; then each band of rows is cleared and blended while
-// it sits in the cache, and written to the image only in the tiles that hold ink now or held it
-// in the frame before.
+// Composing a frame into the image: a Cls fills it, and each glyph is blended where it lies, in
+// the order printed.
 #pragma once
 
 #include "platform/colour.h"
@@ -11,19 +7,14 @@
 #include "platform/raster/glyph_atlas.h"
 #include "platform/raster/pixel_buffer.h"
 
-#include <array>
 #include <cstdint>
-#include <vector>
 
 namespace tavrel {
 
 class FrameComposer {
 public:
-    // For an image that holds the background everywhere; the image must outlive the composer,
-    // and nothing else draws on it. inBands chooses the way of composing; BandsPayFor tells which
-    // way is the faster for the image.
-    FrameComposer(PixelBuffer& image, Colour background, bool inBands);
-    static bool BandsPayFor(const PixelBuffer& image);
+    // For an image that must outlive the composer, and that nothing else draws on.
+    explicit FrameComposer(PixelBuffer& image);
 
     FrameComposer(const FrameComposer&) = delete;
     FrameComposer& operator=(const FrameComposer&) = delete;
@@ -40,16 +31,13 @@ public:
     // so that it may run where nothing may be thrown (a window procedure painting).
     void Compose();
 
-    // While the image cannot be seen, drawing directly is put off too: the frames are only
-    // kept, and Compose draws the latest; it is drawn at once when the image is seen again.
-    void SetDeferred(bool deferred);
-
 private:
-    struct PendingGlyph {
+    // The part of a glyph within the image, in the glyph's own pixels.
+    struct PlacedGlyph {
         const std::uint8_t* Coverage; // the glyph's first coverage byte
         int Left;                      // the ink's top-left in the image
         int Top;
-        int FirstColumn;               // the part within the image, in the glyph's own pixels
+        int FirstColumn;
         int LastColumn;
         int FirstRow;
         int LastRow;
@@ -66,48 +54,21 @@ private:
         std::uint32_t Ink;
     };
 
-    // The part of a glyph within the image; false when none is.
-    bool Place(const GlyphRequest& request, PendingGlyph& placed) const;
-    void Keep(const PendingGlyph& glyph);
+    // False when no part of the glyph is within the image.
+    bool Place(const GlyphRequest& request, PlacedGlyph& placed) const;
     void PlaceAndFetch(const GlyphRequest& request);
-    void BlendInPlace(const PendingGlyph& glyph);
-    void Prefetch(const PendingGlyph& glyph) const;
-    void BlendQueued();
-    void ComposeBands();
-    void SortIntoBands();
-    void BlendIntoBand(const PendingGlyph& glyph, int bandTop);
-    void MarkTiles(const PendingGlyph& glyph);
-    std::uint8_t& Tile(int band, int tile) { return m_tiles[static_cast<std::size_t>(band) * static_cast<std::size_t>(m_tilesPerBand) + static_cast<std::size_t>(tile)]; }
-
-    bool Direct() const { return !m_inBands && !m_deferred; }
+    void Prefetch(const PlacedGlyph& glyph) const;
+    void Blend(const PlacedGlyph& glyph);
 
     PixelBuffer& m_image;
     int m_width;
     int m_height;
-    bool m_inBands;
-    bool m_deferred = false;
-    int m_tilesPerBand;
-    int m_bands;
-    // Per tile: whether the image may hold something other than the plain colour there, and
-    // whether a glyph waiting to be composed touches it.
-    std::vector<std::uint8_t> m_tiles;
-    std::uint32_t m_plain;
-    bool m_clearPending = false;
-    std::uint32_t m_clearColour = 0;
-    std::vector<PendingGlyph> m_glyphs;
-    // Drawing directly, a glyph's metrics are fetched first, then, a few glyphs later, its
-    // coverage and pixels, and a few glyphs later still it is blended: the frame's cache misses,
-    // which would stall one glyph after another, overlap.
+    // A glyph's metrics are fetched first, then, a few glyphs later, its coverage and pixels, and
+    // a few glyphs later still it is blended: the frame's cache misses, which would stall one
+    // glyph after another, overlap.
     static constexpr std::size_t kFetchAhead = 8;
     FetchQueue<GlyphRequest, kFetchAhead> m_requests;
-    FetchQueue<PendingGlyph, kFetchAhead> m_placed;
-    // Where each band's glyphs start in m_bandGlyphs, and the glyphs band by band; room for them
-    // is made as glyphs are added.
-    std::vector<std::uint32_t> m_bandStarts;
-    std::vector<std::uint32_t> m_bandNext;
-    std::vector<std::uint32_t> m_bandGlyphs;
-    std::size_t m_bandEntries = 0;
-    std::vector<std::uint32_t> m_band;
+    FetchQueue<PlacedGlyph, kFetchAhead> m_placed;
 };
 
 }

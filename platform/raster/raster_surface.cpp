@@ -33,7 +33,7 @@ RasterSurface::RasterSurface(GlyphSource& glyphs, float clientWidth, float clien
     , m_points(WholeUnits(windowFontSize))
 {
     m_image.Fill(m_backColor);
-    StartComposing();
+    m_composer.emplace(m_image);
 }
 
 void RasterSurface::SetClientSize(int width, int height)
@@ -43,20 +43,8 @@ void RasterSurface::SetClientSize(int width, int height)
     m_clientWidth = static_cast<float>(width);
     m_clientHeight = static_cast<float>(height);
     m_image.Fill(m_backColor);
-    StartComposing();
+    m_composer.emplace(m_image);
     m_changed = true;
-}
-
-void RasterSurface::StartComposing()
-{
-    m_composer.emplace(m_image, m_backColor, FrameComposer::BandsPayFor(m_image));
-    m_composer->SetDeferred(!m_seen);
-}
-
-void RasterSurface::SetSeen(bool seen)
-{
-    m_seen = seen;
-    m_composer->SetDeferred(!seen);
 }
 
 const PixelBuffer& RasterSurface::Image()
@@ -70,7 +58,7 @@ void RasterSurface::DrawInto(std::uint32_t* framebuffer)
     m_composer.reset();
     m_image = PixelBuffer::Borrowing(framebuffer, m_image.Width(), m_image.Height());
     m_image.Fill(m_backColor);
-    StartComposing();
+    m_composer.emplace(m_image);
     m_changed = true;
 }
 

@@ -27,9 +27,9 @@ public:
     // that print in them never wait for them.
     void PrepareFontSizes(int smallest, int largest);
 
-    // While the window cannot be seen, what is drawn is kept rather than rasterised; the image
-    // shows the latest frame once it is asked for.
-    void SetSeen(bool seen);
+    // Whether the window can be seen now; frames drawn while it cannot are passed over.
+    void SetSeen(bool seen) { m_seen = seen; }
+    bool Seen() const override { return m_seen; }
 
     int ImageWidth() const { return m_image.Width(); }
     int ImageHeight() const { return m_image.Height(); }
@@ -59,8 +59,6 @@ protected:
 
 private:
     const GlyphAtlas& CurrentAtlas();
-    // A composer for the image, which holds the background everywhere.
-    void StartComposing();
 
     GlyphSource& m_glyphs;
     float m_clientWidth;

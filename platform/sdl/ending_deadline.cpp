@@ -14,6 +14,7 @@ namespace {
 constexpr std::array kEndingSignals { SIGTERM, SIGINT };
 std::array<struct sigaction, kEndingSignals.size()> g_chained {};
 volatile std::sig_atomic_t g_status = 0;
+volatile std::sig_atomic_t g_signalled = 0;
 
 void EndAtDeadline(int) { _exit(g_status); }
 
@@ -30,6 +31,7 @@ void ArmDeadline()
 // program the ordinary way within the second.
 void ArmDeadlineAndChain(int signal)
 {
+    g_signalled = 1;
     ArmDeadline();
     for (std::size_t index = 0; index < kEndingSignals.size(); ++index) {
         if (kEndingSignals[index] == signal && g_chained[index].sa_handler != SIG_DFL && g_chained[index].sa_handler != SIG_IGN)
@@ -53,6 +55,8 @@ void BoundEndingSignals()
         sigaction(kEndingSignals[index], &action, nullptr);
     }
 }
+
+bool EndingSignalCame() { return g_signalled != 0; }
 
 void EndWithinASecond(int status)
 {

@@ -8,6 +8,10 @@ namespace tavrel::sdl {
 // on a display that will never answer, still ends.
 void BoundEndingSignals();
 
+// Whether SIGTERM or SIGINT has come since BoundEndingSignals: SDL turns it into a close request
+// only when it next reads its events.
+bool EndingSignalCame();
+
 // Ends the process with the status given a second from now, unless it has ended by then.
 void EndWithinASecond(int status);
 

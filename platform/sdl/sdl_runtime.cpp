@@ -185,6 +185,7 @@ void SdlRuntime::OpenWindow(const FormDesign& design)
     PlacedWindow placed = MakeProgramWindow(design.Caption, width, height, m_display);
     m_window = std::move(placed.Window);
     WatchKeyPresses(*m_window);
+    m_input = std::make_unique<DisplayInput>(*m_window);
     m_surface = std::make_unique<WindowSurface>(*m_window, placed.Screen, *m_glyphs, width, height, design);
     ThrowIfRefused(m_window.get());
 }
@@ -205,8 +206,13 @@ void SdlRuntime::ReportFailure(const std::string& message) { sdl::ReportFailure(
 
 void SdlRuntime::DispatchPendingEvents(FormEvents& form)
 {
+    // SDL reads the display only when it has something to say (or a signal is to be turned into
+    // a close request), and then once for all that waits: SDL_PollEvent would read it again for
+    // every event, each reading a dozen system calls.
+    if (m_input->Pending() || EndingSignalCame())
+        SDL_PumpEvents();
     SDL_Event event;
-    while (!m_closeRequested && SDL_PollEvent(&event)) {
+    while (!m_closeRequested && SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (event.type) {
         case SDL_SYSWMEVENT:
             // Another client destroyed the window: nothing can show the rain or take a key, so
@@ -249,12 +255,12 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
 void SdlRuntime::WaitForEventOrTick(std::optional<Microseconds> due)
 {
     if (!due) {
-        SDL_WaitEvent(nullptr);
+        m_input->Wait(std::nullopt);
         return;
     }
     const Microseconds wait = *due - m_clock.Now();
     if (wait > 0)
-        SDL_WaitEventTimeout(nullptr, static_cast<int>((wait + 999) / 1000));
+        m_input->Wait(wait);
 }
 
 void SdlRuntime::Present(Redraw redraw)

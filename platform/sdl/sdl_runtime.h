@@ -63,6 +63,7 @@ private:
     std::optional<TtfLibrary> m_ttf;
     std::unique_ptr<TtfGlyphSource> m_glyphs;
     WindowHandle m_window;
+    std::unique_ptr<DisplayInput> m_input;
     std::unique_ptr<WindowSurface> m_surface;
     RandomGenerator m_random;
     SteadyClock m_clock;

@@ -13,6 +13,7 @@
 #include <X11/Xutil.h>
 
 #include <cmath>
+#include <poll.h>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -196,6 +197,38 @@ std::optional<std::string> TakeDisplayRefusal(SDL_Window* window)
     if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
         XSync(info.info.x11.display, False);
     return std::exchange(g_refusal, std::nullopt);
+}
+
+DisplayInput::DisplayInput(SDL_Window& window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(&window, &info) || info.subsystem != SDL_SYSWM_X11)
+        throw PlatformError("Couldn't reach the window's display");
+    m_display = info.info.x11.display;
+    m_socket = ConnectionNumber(m_display);
+}
+
+bool DisplayInput::Pending() const
+{
+    if (XEventsQueued(m_display, QueuedAlready) > 0)
+        return true;
+    pollfd socket { m_socket, POLLIN, 0 };
+    return poll(&socket, 1, 0) > 0;
+}
+
+void DisplayInput::Wait(std::optional<long long> microseconds) const
+{
+    XFlush(m_display);
+    if (XEventsQueued(m_display, QueuedAlready) > 0)
+        return;
+    pollfd socket { m_socket, POLLIN, 0 };
+    if (!microseconds) {
+        poll(&socket, 1, -1);
+        return;
+    }
+    const timespec timeout { static_cast<time_t>(*microseconds / 1000000), static_cast<long>(*microseconds % 1000000 * 1000) };
+    ppoll(&socket, 1, &timeout, nullptr);
 }
 
 bool WindowManagerRuns(SDL_Window& window)

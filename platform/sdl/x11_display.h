@@ -7,6 +7,9 @@
 #include <optional>
 #include <string>
 
+// Xlib's display connection, named without Xlib's header.
+struct _XDisplay;
+
 namespace tavrel::sdl {
 
 struct DisplayFacts {
@@ -45,6 +48,24 @@ ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::stri
 // Whether an X event that SDL passes on is the end of the window given: destroyed by another
 // client (a session manager, a crashing window manager), which SDL does not report.
 bool WindowDestroyedBy(const SDL_SysWMmsg& message, SDL_Window& window);
+
+// The window's X connection, watched without SDL reading it: each reading SDL makes of the
+// display is a dozen system calls, which would be most of what an unseen window costs a tick.
+class DisplayInput {
+public:
+    explicit DisplayInput(SDL_Window& window);
+
+    // Whether events are queued or bytes wait on the connection.
+    bool Pending() const;
+
+    // Sends what requests wait to be sent, then sleeps until the connection has something to
+    // read, a signal comes, or the microseconds given pass (none: no limit).
+    void Wait(std::optional<long long> microseconds) const;
+
+private:
+    _XDisplay* m_display = nullptr;
+    int m_socket = -1;
+};
 
 // Whether a window manager runs on the window's screen (one that names its check window).
 bool WindowManagerRuns(SDL_Window& window);

@@ -29,6 +29,25 @@ TEST(RandomGenerator, NumbersAreExactTwentyFourBitFractionsBelowOne)
     }
 }
 
+// Passing over a frame that cannot be seen moves the generator on by its count of numbers at once.
+TEST(RandomGenerator, SkippingACountIsDrawingThatManyNumbers)
+{
+    for (const std::uint64_t count : { 0ull, 1ull, 2ull, 3ull, 879ull, 1000ull, 123457ull }) {
+        RandomGenerator drawn;
+        RandomGenerator skipped;
+        drawn.SetState(0xABCDEF);
+        skipped.SetState(0xABCDEF);
+        for (std::uint64_t draw = 0; draw < count; ++draw)
+            drawn.NextRandom();
+        skipped.Skip(count);
+        EXPECT_EQ(skipped.State(), drawn.State()) << count;
+    }
+    // The sequence's period is the whole state range: skipping it comes back to the start.
+    RandomGenerator random;
+    random.Skip(std::uint64_t { 1 } << 24);
+    EXPECT_EQ(random.State(), RandomGenerator::kUnseededState);
+}
+
 std::uint64_t g_fakeNanoseconds = 0;
 std::uint64_t FakeClock() { return g_fakeNanoseconds; }
 

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <vector>
+
 namespace tavrel {
 namespace {
 
@@ -140,6 +143,59 @@ TEST_F(Frame, ARefusedGlyphSizeKeepsThePreviousSize)
     DrawFrame(field, surface, random);
     ASSERT_EQ(surface.Prints().size(), 2u);
     EXPECT_EQ(surface.Prints()[1].FontSize, 15.0f);
+}
+
+// Frames passed over while the window cannot be seen leave everything but the drawing as drawn
+// frames do: the same rain and generator afterwards, and the surface's position, colour and size
+// as the last cell left them, positions beyond 16 bits and refused sizes included.
+TEST(UnseenFrames, PassingOverFramesGivesTheSameRainGeneratorAndSurface)
+{
+    struct Run {
+        Run(float width, float height, float cellWidth, float cellHeight)
+            : drawing(width, height, cellWidth, cellHeight)
+        {
+        }
+        RainField field;
+        RandomGenerator random { ClockSeeding::Ignored };
+        FixedMetricsSurface drawing;
+        RecordingSurface surface { drawing, 8 };
+    };
+    for (const auto& [width, height, cellWidth, cellHeight] : std::vector<std::array<float, 4>> { { 545, 336, 7, 13 }, { 100000, 200, 10000, 20 }, { 300, 100000, 150, 10000 } }) {
+        Run drawn(width, height, cellWidth, cellHeight);
+        Run passed(width, height, cellWidth, cellHeight);
+        for (Run* run : { &drawn, &passed }) {
+            run->field.CellWidth = static_cast<std::int16_t>(cellWidth);
+            run->field.CellHeight = static_cast<std::int16_t>(cellHeight);
+            run->field.MaxColumn = LastCellIndex(width, run->field.CellWidth);
+            run->field.MaxRow = LastCellIndex(height, run->field.CellHeight);
+            CreateField(run->field);
+            FillField(run->field, run->random);
+            run->random.SetState(4321);
+        }
+        for (int tick = 0; tick < 300; ++tick) {
+            // Unseen from the first frame for a while (sizes of 0 in force), and again later.
+            const bool seen = !(tick < 40 || (tick >= 150 && tick < 230));
+            passed.drawing.SetSeen(seen);
+            for (Run* run : { &drawn, &passed }) {
+                DrawFrame(run->field, run->surface, run->random);
+                StepRain(run->field, run->random);
+            }
+            ASSERT_EQ(passed.random.State(), drawn.random.State()) << "tick " << tick;
+            ASSERT_EQ(passed.surface.CurrentX(), drawn.surface.CurrentX()) << "tick " << tick;
+            ASSERT_EQ(passed.surface.CurrentY(), drawn.surface.CurrentY()) << "tick " << tick;
+            ASSERT_EQ(passed.drawing.ForeColor(), drawn.drawing.ForeColor()) << "tick " << tick;
+            ASSERT_EQ(passed.drawing.FontSize(), drawn.drawing.FontSize()) << "tick " << tick;
+            if (seen) {
+                ASSERT_EQ(passed.surface.Prints(), drawn.surface.Prints()) << "tick " << tick;
+            }
+        }
+        for (int column = 0; column <= drawn.field.MaxColumn; ++column) {
+            ASSERT_EQ(passed.field.DropRow(column), drawn.field.DropRow(column));
+            ASSERT_EQ(passed.field.GlyphSize(column), drawn.field.GlyphSize(column));
+            for (int row = 0; row <= drawn.field.MaxRow; ++row)
+                ASSERT_EQ(passed.field.Brightness(column, row), drawn.field.Brightness(column, row));
+        }
+    }
 }
 
 }

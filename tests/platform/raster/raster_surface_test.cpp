@@ -129,7 +129,7 @@ TEST(PixelBlend, PartialCoverageMixesExactlyWithWhatLiesBelow)
                 for (const int x : { 0, 3, 6 }) {
                     PixelBuffer image(12, 1);
                     image.Fill(below);
-                    FrameComposer composer(image, below, false);
+                    FrameComposer composer(image);
                     composer.AddGlyph(atlas, atlas.Glyphs[0], x, 0, ink);
                     composer.Compose();
                     for (int index = 0; index < 7 && x + index < 12; ++index) {
