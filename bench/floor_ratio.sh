@@ -2,11 +2,12 @@
 # CPU per tick of the real program against the floor of merely showing a frame (tavrel_floor),
 # side by side: each run on a fresh Xvfb display at the scale given, the two taking turns, the
 # program's and the X server's CPU time counted together, every thread's, from /proc's schedstat.
-# Usage: bench/floor_ratio.sh BUILD_DIR [dpi...]   (RUNS, SECONDS_PER_RUN: 3 and 8 unless set)
+# The median of the rounds is printed with their spread (lowest and highest), the host's noise.
+# Usage: bench/floor_ratio.sh BUILD_DIR [dpi...]   (RUNS, SECONDS_PER_RUN: 7 and 8 unless set)
 set -u
 BUILD=$1; shift
 DPIS=${*:-96 192}
-RUNS=${RUNS:-3}
+RUNS=${RUNS:-7}
 MEASURE=${SECONDS_PER_RUN:-8}
 SESSION="$(dirname "$0")/../tests/e2e/session.sh"
 
@@ -28,24 +29,27 @@ one_run() {
     )
 }
 
-# "PROGRAM SERVER" ns per tick, one pair a line, to "TOTAL PROGRAM SERVER" medians in ms.
-medians() {
+# Lines of "PROGRAM_OWN PROGRAM_SERVER FLOOR_OWN FLOOR_SERVER" ns per tick, one round a line, to
+# medians in ms of the program, the floor (each with its own and the X server's shares) and
+# the ratio, each median with the lowest and highest round beside it.
+summary() {
     python3 -c '
 import statistics, sys
-runs = [[own + server, own, server] for own, server in (map(int, line.split()) for line in sys.stdin)]
-print(" ".join(f"{statistics.median(column) / 1e6:.3f}" for column in zip(*runs)))'
+rounds = [list(map(int, line.split())) for line in sys.stdin if line.strip()]
+def figure(values, scale=1e6):
+    values = [value / scale for value in values]
+    return f"{statistics.median(values):.3f} ({min(values):.3f}..{max(values):.3f})"
+program = [own + server for own, server, _, _ in rounds]
+floor = [own + server for _, _, own, server in rounds]
+print(f"program {figure(program)} ms per tick, own {figure([r[0] for r in rounds])}, X server {figure([r[1] for r in rounds])}")
+print(f"floor   {figure(floor)} ms per tick, own {figure([r[2] for r in rounds])}, X server {figure([r[3] for r in rounds])}")
+print(f"ratio   {figure([p / f for p, f in zip(program, floor)], 1)}, ratio of the medians {statistics.median(program) / statistics.median(floor):.2f}")'
 }
 
 for dpi in $DPIS; do
     width=$(( (8175 * dpi + 720) / 1440 )); height=$(( (5040 * dpi + 720) / 1440 ))
-    program=""; floor=""
+    echo "$dpi dpi (${width}x${height}), $RUNS rounds of $MEASURE s, program and floor in turns:"
     for _ in $(seq "$RUNS"); do
-        program+="$(one_run "$dpi" "$BUILD/tavrel")"$'\n'
-        floor+="$(one_run "$dpi" "$BUILD/bench/tavrel_floor" "$width" "$height")"$'\n'
-    done
-    read -r p p_own p_server < <(printf '%s' "$program" | medians)
-    read -r f f_own f_server < <(printf '%s' "$floor" | medians)
-    awk -v d="$dpi" -v w="$width" -v h="$height" -v p="$p" -v po="$p_own" -v ps="$p_server" -v f="$f" -v fo="$f_own" -v fs="$f_server" 'BEGIN {
-        printf "%d dpi (%dx%d): program %.3f ms per tick (own %.3f, X server %.3f), floor %.3f ms (own %.3f, X server %.3f), ratio %.2f\n", d, w, h, p, po, ps, f, fo, fs, p / f
-    }'
+        echo "$(one_run "$dpi" "$BUILD/tavrel") $(one_run "$dpi" "$BUILD/bench/tavrel_floor" "$width" "$height")"
+    done | summary
 done

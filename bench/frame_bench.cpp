@@ -72,7 +72,7 @@ void BM_FrameRasterSurface(benchmark::State& state)
     RasterSurface surface(SharedFontEngine().glyphs, width, height, MakeColour(0, 0, 0), sdl::kWindowFontSize);
     DrawFrames(state, surface, width, height);
 }
-BENCHMARK(BM_FrameRasterSurface)->Args({ 545, 336 })->Args({ 1920, 1080 })->Args({ 3840, 2160 })->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameRasterSurface)->Args({ 545, 336 })->Args({ 1920, 1080 })->Unit(benchmark::kMillisecond);
 
 // The window at a desktop scale: its client area and every glyph size at the given dots per inch.
 void DrawFramesAtScale(benchmark::State& state, bool coldCaches)

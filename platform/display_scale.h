@@ -6,6 +6,9 @@ namespace tavrel {
 
 // 100%: the scale at which a twip is 1/15 of a pixel and a point 4/3 of one.
 inline constexpr int kStandardDotsPerInch = 96;
+// The scales a desktop may set, 50% to 500%: beyond them a value is more likely a typing slip.
+inline constexpr int kLowestDotsPerInch = 48;
+inline constexpr int kHighestDotsPerInch = 480;
 inline constexpr int kTwipsPerInch = 1440;
 
 // Whole pixels, halves rounded up: 8175 twips are 817.5 pixels at 144 dots per inch, so 818.

@@ -29,16 +29,9 @@ std::int16_t OrOverflow(std::optional<std::int16_t> result)
 
 }
 
-double RoundHalfToEven(double value)
-{
-    const double floor = std::floor(value);
-    const double fraction = value - floor;
-    if (fraction > 0.5)
-        return floor + 1.0;
-    if (fraction < 0.5)
-        return floor;
-    return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
-}
+// The program never leaves the default rounding mode, to nearest with halves to even, in which
+// nearbyint rounds (the x87's frndint in the i686 build alike).
+double RoundHalfToEven(double value) { return std::nearbyint(value); }
 
 std::int16_t ToInt16(double value) { return ConvertChecked<std::int16_t>(value); }
 

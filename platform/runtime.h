@@ -20,6 +20,9 @@ namespace tavrel {
 // Exit status of a program that could not start; EndProgram and a close request give 0.
 inline constexpr int kStartupFailureStatus = 1;
 
+// The name the error report and the window's class go by.
+inline constexpr const char* kProgramName = "tavrel";
+
 // The fixed properties of the program's one window. Its client area is given in twips, so that
 // it keeps its size in inches at every display scale.
 struct FormDesign {

@@ -4,6 +4,7 @@
 #include "platform/numeric.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace tavrel {
 
@@ -14,8 +15,11 @@ void WriteTrail(std::span<std::uint8_t> rows, std::int16_t head)
     const int lastRow = static_cast<int>(rows.size()) - 1;
     const int firstK = std::max(0, head - lastRow);
     const int lastK = std::min(kTrailLength - 1, static_cast<int>(head));
-    for (int k = firstK; k <= lastK; ++k)
+    for (int k = firstK; k <= lastK; ++k) {
+        // The bounds of k keep every store inside the column: the span does not check.
+        assert(head - k >= 0 && head - k <= lastRow);
         rows[static_cast<std::size_t>(head - k)] = static_cast<std::uint8_t>(kHeadBrightness - kTrailFalloff * k);
+    }
 }
 
 void StepRain(RainField& field, RandomGenerator& random)

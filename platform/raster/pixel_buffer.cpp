@@ -6,31 +6,13 @@
 #include <cstring>
 #include <new>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 namespace tavrel {
 
 namespace {
 
-// Glyphs are drawn column by column, so each glyph row lands on another image row; at 4K every
-// row is a page of its own, and with small pages the address translations miss on nearly every
-// row. Large pages, where the system offers them, hold the whole image in a handful.
-constexpr std::size_t kLargePage = std::size_t { 2 } << 20;
-
 std::uint32_t* AllocatePixels(std::size_t count)
 {
-#if defined(__linux__)
-    const std::size_t bytes = (std::max<std::size_t>(count, 1) * sizeof(std::uint32_t) + kLargePage - 1) / kLargePage * kLargePage;
-    void* memory = std::aligned_alloc(kLargePage, bytes);
-    if (memory) {
-        madvise(memory, bytes, MADV_HUGEPAGE);
-        std::memset(memory, 0, bytes);
-    }
-#else
     void* memory = std::calloc(std::max<std::size_t>(count, 1), sizeof(std::uint32_t));
-#endif
     if (!memory)
         throw std::bad_alloc();
     return static_cast<std::uint32_t*>(memory);
@@ -63,7 +45,7 @@ PixelBuffer::PixelBuffer(int width, int height)
 void PixelBuffer::Fill(Colour colour)
 {
     const std::uint32_t pixel = PackPixel(colour);
-    // Black, the usual background, is one byte repeated: memset clears a 4K image in a third of
+    // Black, the usual background, is one byte repeated: memset clears an image in a third of
     // the time an element-wise fill takes.
     if (pixel == 0)
         std::memset(m_pixels.get(), 0, PixelCount() * sizeof(std::uint32_t));

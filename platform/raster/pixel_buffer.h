@@ -3,6 +3,8 @@
 #pragma once
 
 #include "platform/colour.h"
+
+#include <cassert>
 #include <cstdint>
 #include <memory>
 
@@ -30,7 +32,11 @@ public:
     int Height() const { return m_height; }
     std::uint32_t* Data() { return m_pixels.get(); }
     const std::uint32_t* Data() const { return m_pixels.get(); }
-    Colour At(int x, int y) const { return UnpackPixel(m_pixels[Index(x, y)]); }
+    Colour At(int x, int y) const
+    {
+        assert(x >= 0 && x < m_width && y >= 0 && y < m_height);
+        return UnpackPixel(m_pixels[Index(x, y)]);
+    }
 
     PixelBuffer(const PixelBuffer&) = delete;
     PixelBuffer& operator=(const PixelBuffer&) = delete;

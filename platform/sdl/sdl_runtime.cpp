@@ -17,8 +17,6 @@ namespace tavrel::sdl {
 
 namespace {
 
-constexpr const char* kProgramName = "tavrel";
-
 // Start-up has no use for a window the display refused to make as asked (a BadAlloc, a
 // BadMatch): it ends with the refusal in the error report rather than a silent black window.
 void ThrowIfRefused(SDL_Window* window)

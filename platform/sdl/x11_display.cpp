@@ -24,10 +24,6 @@ namespace tavrel::sdl {
 
 namespace {
 
-// Beyond 50%..500% the value is more likely a typing slip than a scale.
-constexpr double kLowestDotsPerInch = 48;
-constexpr double kHighestDotsPerInch = 480;
-
 struct DisplayCloser {
     void operator()(Display* display) const { XCloseDisplay(display); }
 };
@@ -108,7 +104,7 @@ int NoteRefusedRequest(Display* display, XErrorEvent* error)
 int ReportDisplayClosed(Display* display)
 {
     const char* name = display ? DisplayString(display) : nullptr;
-    std::fprintf(stderr, "tavrel: The display closed: the connection to \"%s\" was lost\n", name ? name : "");
+    std::fprintf(stderr, "%s: The display closed: the connection to \"%s\" was lost\n", kProgramName, name ? name : "");
     std::fflush(stderr);
     std::_Exit(kStartupFailureStatus);
 }
@@ -172,8 +168,8 @@ ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::stri
     hints.input = True;
     hints.initial_state = NormalState;
     XSetWMHints(display, window, &hints);
-    char name[] = "tavrel";
-    XClassHint windowClass { name, name };
+    std::string name = kProgramName;
+    XClassHint windowClass { name.data(), name.data() };
     XSetClassHint(display, window, &windowClass);
     Atom closeRequest = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &closeRequest, 1);

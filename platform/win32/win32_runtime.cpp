@@ -64,8 +64,8 @@ PixelRect PixelRectOf(const RECT& rect) { return PixelRect { rect.left, rect.top
 
 void ReportFailure(const std::string& message, HWND parent)
 {
-    std::fprintf(stderr, "tavrel: %s\n", message.c_str());
-    MessageBoxW(parent, Widen(message).c_str(), L"tavrel", MB_ICONERROR | MB_OK);
+    std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str());
+    MessageBoxW(parent, Widen(message).c_str(), Widen(kProgramName).c_str(), MB_ICONERROR | MB_OK);
 }
 
 // The window's surface: drawing goes to the off-screen image; Show shows the window and takes

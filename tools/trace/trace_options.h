@@ -1,6 +1,8 @@
 // The command line of tavrel-trace.
 #pragma once
 
+#include "platform/display_scale.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,8 +23,6 @@ struct TraceOptions {
 };
 
 // The display scales --dpi takes: 50% to 500% of 96 dots per inch.
-inline constexpr long long kLowestDotsPerInch = 48;
-inline constexpr long long kHighestDotsPerInch = 480;
 
 inline constexpr const char* kUsage =
     "usage: tavrel-trace --client W H (--cell CW CH | --png FILE [--dpi D]) [--steps N] [--frame] [--state S]\n"
