@@ -58,7 +58,9 @@ CONF
         ldconfig -r "$root" 2>/dev/null
         # The 32-bit process starts the desktop's helper with the host's 64-bit loader.
         ln -sf /usr/lib/wine/wine64 "$root/usr/lib/wine/wine64"
-        rm -rf "$apt/archives"
+        # QEMU comes with every machine it emulates; only the i386 one is kept.
+        find "$root/usr/bin" -name 'qemu-*' ! -name qemu-i386 -delete
+        rm -rf "$apt" "$root/usr/share/doc" "$root/usr/share/man"
         touch "$root/.complete"
     ) 9>"$WINE32_CACHE.lock" || exit 1
 }
