@@ -23,13 +23,14 @@ wait_until() {
 
 # SCREEN_SIZE gives the screen, 1280x800x24 unless set; SECOND_SCREEN adds a screen 1 of that
 # size; NO_WINDOW_MANAGER=1 leaves the manager out; OPENBOX_CONFIG gives the manager's settings;
-# XVFB_PREFIX runs the server under a command of its own (valgrind, for counting its work).
+# XVFB_PREFIX runs the server under a command of its own (valgrind, for counting its work);
+# XVFB_OPTIONS gives it more options.
 start_display() {
     local fifo
     fifo=$(mktemp -u) && mkfifo "$fifo"
     # Without -noreset a server with no window manager resets whenever its last client leaves,
     # a poll of the tests' own, say, and drops a connection being made meanwhile: the program's.
-    ${XVFB_PREFIX:-} Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-1280x800x24}" ${SECOND_SCREEN:+-screen 1 "$SECOND_SCREEN"} -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+    ${XVFB_PREFIX:-} Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-1280x800x24}" ${SECOND_SCREEN:+-screen 1 "$SECOND_SCREEN"} -nolisten tcp -noreset ${XVFB_OPTIONS:-} 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
     read -r -t 10 display_number <"$fifo" || fail "Xvfb did not start"
     rm -f "$fifo"
