@@ -193,7 +193,7 @@ int SdlRuntime::Run(FormEvents& form)
     BoundEndingSignals();
     const int status = RunEventLoop(*this, form, m_timers);
     // SDL's teardown of a window that another client destroyed waits for an unmapping that
-    // never comes; the program owes nothing to a display that has no window of its.
+    // never comes, and with the window gone there is nothing left to tear down.
     if (m_windowDestroyed)
         EndWithoutTeardown(status);
     EndWithinASecond(status);
@@ -232,8 +232,8 @@ void SdlRuntime::DispatchPendingEvents(FormEvents& form)
                 SDL_SetWindowInputFocus(m_window.get());
             else if (event.window.event == SDL_WINDOWEVENT_EXPOSED)
                 Present(Redraw::Always);
-            // Unseen, the frames are only kept (Present shows the latest when the window is
-            // seen again): a minimised rain costs next to nothing.
+            // Unseen, frames are passed over (the window shows the last one drawn until the
+            // next tick): a minimised rain costs next to nothing.
             if (event.window.event == SDL_WINDOWEVENT_HIDDEN || event.window.event == SDL_WINDOWEVENT_MINIMIZED)
                 m_surface->SetSeen(false);
             else if (event.window.event == SDL_WINDOWEVENT_SHOWN || event.window.event == SDL_WINDOWEVENT_RESTORED || event.window.event == SDL_WINDOWEVENT_EXPOSED)

@@ -222,7 +222,7 @@ void Win32Runtime::Present(HDC target)
 
 void Win32Runtime::PresentIfChanged()
 {
-    // Minimised, the frames are only kept; WM_PAINT shows the latest when the window is restored.
+    // Minimised, frames are passed over; WM_PAINT shows the last one drawn when it is restored.
     if (IsIconic(m_window) || !m_surface->TakeChanged())
         return;
     const HDC target = GetDC(m_window);
