@@ -1,5 +1,5 @@
 #!/bin/bash
-# Instructions and last-level cache misses per frame, counted by valgrind, which do not move with
+# Instructions and first- and last-level cache misses per frame, counted by valgrind, which do not move with
 # the host's load as timings do: the frame off screen (tavrel_frame_count, a fixed field and a
 # fixed number of frames, under cachegrind), and in the window under Xvfb the real program and
 # the floor of merely showing a frame (tavrel_floor), each with the X server under callgrind for a
@@ -14,7 +14,7 @@ PARSE="$(dirname "$0")/valgrind_counts.py"
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
-# "INSTRUCTIONS LL_MISSES" per frame off screen: the difference of two runs, so that start-up,
+# "INSTRUCTIONS L1_MISSES LL_MISSES" per frame off screen: the difference of two runs, so that start-up,
 # the font and the atlases drop out.
 offscreen() {
     local dpi=$1 frames
@@ -25,7 +25,7 @@ offscreen() {
     python3 "$PARSE" difference "$WORK/off.20" "$WORK/off.120" 100
 }
 
-# "INSTRUCTIONS LL_MISSES" per frame shown in the window, of the command and the X server
+# "INSTRUCTIONS L1_MISSES LL_MISSES" per frame shown in the window, of the command and the X server
 # together, counted for COUNTED seconds once the command runs its frames (WAIT_FOR says how
 # to tell).
 in_window() {
@@ -45,13 +45,11 @@ in_window() {
 rain_shows() { wait_for_rain 300 "$(client_size)"; }
 floor_runs() { sleep 5; }
 
-printf '%-22s %16s %12s %16s %12s %16s %12s %8s %8s\n' scale "off-screen Ir" "LL misses" "program Ir" "LL misses" "floor Ir" "LL misses" "Ir ratio" "LL ratio"
+printf '%-20s %12s %10s %10s | %12s %10s %10s | %12s %10s %10s | %s\n' scale "off-screen" L1 LL program L1 LL floor L1 LL "program / floor"
 for dpi in $DPIS; do
     width=$(( (8175 * dpi + 720) / 1440 )); height=$(( (5040 * dpi + 720) / 1440 ))
-    read -r off_ir off_ll < <(offscreen "$dpi")
-    read -r program_ir program_ll < <(in_window "$dpi" rain_shows "$BUILD/tavrel")
-    read -r floor_ir floor_ll < <(in_window "$dpi" floor_runs "$BUILD/bench/tavrel_floor" "$width" "$height")
-    awk -v d="$dpi" -v w="$width" -v h="$height" -v oi="$off_ir" -v ol="$off_ll" -v pi="$program_ir" -v pl="$program_ll" -v fi="$floor_ir" -v fl="$floor_ll" 'BEGIN {
-        printf "%-22s %16.0f %12.0f %16.0f %12.0f %16.0f %12.0f %8.2f %8.2f\n", d " dpi (" w "x" h ")", oi, ol, pi, pl, fi, fl, pi / fi, pl / fl
-    }'
+    read -r off_ir off_l1 off_ll < <(offscreen "$dpi")
+    read -r program_ir program_l1 program_ll < <(in_window "$dpi" rain_shows "$BUILD/tavrel")
+    read -r floor_ir floor_l1 floor_ll < <(in_window "$dpi" floor_runs "$BUILD/bench/tavrel_floor" "$width" "$height")
+    python3 "$PARSE" row "$dpi dpi (${width}x${height})" "$off_ir" "$off_l1" "$off_ll" "$program_ir" "$program_l1" "$program_ll" "$floor_ir" "$floor_l1" "$floor_ll"
 done

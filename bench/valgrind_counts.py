@@ -1,12 +1,15 @@
 """Per-frame counts from valgrind's output files, for count_ratio.sh.
 
 difference OUT_A OUT_B FRAMES: cachegrind files of two runs FRAMES frames apart; prints the
-instructions and last-level misses per frame.
-per-frame OUT FUNCTION [OTHER...]: callgrind files; prints the instructions and last-level misses
-of OUT and the OTHER processes' files together per call of FUNCTION in OUT (a frame shown)."""
+instructions, first-level misses and last-level misses per frame.
+per-frame OUT FUNCTION [OTHER...]: callgrind files; prints the instructions, first-level and
+last-level misses of OUT and the OTHER processes' files together per call of FUNCTION in OUT (a
+frame shown).
+row LABEL OFF_SCREEN(3) PROGRAM(3) FLOOR(3): one line of count_ratio.sh's table, with the ratios."""
 import re
 import sys
 
+FIRST_LEVEL_MISSES = ("I1mr", "D1mr", "D1mw")
 LAST_LEVEL_MISSES = ("ILmr", "DLmr", "DLmw")
 
 
@@ -21,7 +24,7 @@ def totals(path):
     if not events or not summary:
         sys.exit(f"no totals in {path}")
     counts = dict(zip(events, summary + [0] * (len(events) - len(summary))))
-    return counts["Ir"], sum(counts.get(name, 0) for name in LAST_LEVEL_MISSES)
+    return counts["Ir"], sum(counts.get(name, 0) for name in FIRST_LEVEL_MISSES), sum(counts.get(name, 0) for name in LAST_LEVEL_MISSES)
 
 
 def calls_of(path, function):
@@ -42,17 +45,27 @@ def calls_of(path, function):
     return calls
 
 
+def ratio(numerator, denominator):
+    return f"{numerator / denominator:.2f}" if denominator else "-"
+
+
 def main():
-    if sys.argv[1] == "difference":
-        (ir_a, ll_a), (ir_b, ll_b) = totals(sys.argv[2]), totals(sys.argv[3])
+    if sys.argv[1] == "row":
+        label = sys.argv[2]
+        off, program, floor = (list(map(float, sys.argv[at:at + 3])) for at in (3, 6, 9))
+        columns = " | ".join(f"{ir:12.0f} {l1:10.0f} {ll:10.0f}" for ir, l1, ll in (off, program, floor))
+        ratios = ", ".join(f"{name} {ratio(p, f)}" for name, p, f in zip(("instructions", "L1 misses", "LL misses"), program, floor))
+        print(f"{label:20s} {columns} | {ratios}")
+    elif sys.argv[1] == "difference":
+        first, second = totals(sys.argv[2]), totals(sys.argv[3])
         frames = int(sys.argv[4])
-        print(f"{(ir_b - ir_a) / frames:.0f} {(ll_b - ll_a) / frames:.0f}")
+        print(" ".join(f"{(b - a) / frames:.0f}" for a, b in zip(first, second)))
     else:
         frames = calls_of(sys.argv[2], sys.argv[3])
         if frames == 0:
             sys.exit(f"no calls of {sys.argv[3]} in {sys.argv[2]}")
         counted = [totals(path) for path in [sys.argv[2]] + sys.argv[4:]]
-        print(f"{sum(ir for ir, _ in counted) / frames:.0f} {sum(ll for _, ll in counted) / frames:.0f}")
+        print(" ".join(f"{sum(column) / frames:.0f}" for column in zip(*counted)))
 
 
 main()
