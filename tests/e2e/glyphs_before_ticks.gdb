@@ -5,7 +5,7 @@ set breakpoint pending on
 set $made = 0
 tbreak tavrel::DrawFrame
 run
-break TTF_RenderGlyph32_Blended
+break tavrel::AddTrimmedGlyph
 commands
 silent
 set $made = $made + 1
