@@ -1,7 +1,8 @@
 // Watching key presses where Xlib turns the server's bytes into events.
 #include "platform/sdl/key_watch.h"
 
-#include <SDL2/SDL_syswm.h>
+#include "platform/sdl/x11_display.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xlibint.h>
 #include <X11/keysym.h>
@@ -29,11 +30,10 @@ Bool NoteKeyPress(Display* display, XEvent* event, xEvent* wire)
 
 void WatchKeyPresses(SDL_Window& window)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (g_convert || !SDL_GetWindowWMInfo(&window, &info) || info.subsystem != SDL_SYSWM_X11)
+    const auto x11 = X11WindowOf(window);
+    if (g_convert || !x11)
         return;
-    g_convert = XESetWireToEvent(info.info.x11.display, KeyPress, NoteKeyPress);
+    g_convert = XESetWireToEvent(x11->Display, KeyPress, NoteKeyPress);
 }
 
 std::optional<PressedKey> TakeKeyPress()

@@ -125,27 +125,34 @@ DisplayFacts ReadDisplay()
     return DisplayFacts { DotsPerInchOf(*display), WindowVisualOf(*display), DefaultScreen(display.get()) };
 }
 
-void IgnorePointer(SDL_Window& window)
+std::optional<X11Window> X11WindowOf(SDL_Window& window)
 {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(&window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return std::nullopt;
+    return X11Window { info.info.x11.display, info.info.x11.window };
+}
+
+void IgnorePointer(SDL_Window& window)
+{
+    const auto x11 = X11WindowOf(window);
+    if (!x11)
         return;
     constexpr long kPointerEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | ButtonMotionMask | EnterWindowMask | LeaveWindowMask;
     XWindowAttributes attributes {};
-    if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes))
+    if (!XGetWindowAttributes(x11->Display, x11->Window, &attributes))
         return;
-    XSelectInput(info.info.x11.display, info.info.x11.window, attributes.your_event_mask & ~kPointerEvents);
-    XFlush(info.info.x11.display);
+    XSelectInput(x11->Display, x11->Window, attributes.your_event_mask & ~kPointerEvents);
+    XFlush(x11->Display);
 }
 
 ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::string& visual, int width, int height)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(&sameConnection, &info) || info.subsystem != SDL_SYSWM_X11)
+    const auto x11 = X11WindowOf(sameConnection);
+    if (!x11)
         throw PlatformError("Couldn't open the window on the display's screen");
-    Display* display = info.info.x11.display;
+    Display* display = x11->Display;
     const int screen = DefaultScreen(display);
     XVisualInfo wanted {};
     wanted.visualid = std::strtoul(visual.c_str(), nullptr, 10);
@@ -181,27 +188,23 @@ bool WindowDestroyedBy(const SDL_SysWMmsg& message, SDL_Window& window)
 {
     if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != DestroyNotify)
         return false;
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    return SDL_GetWindowWMInfo(&window, &info) && info.subsystem == SDL_SYSWM_X11 && message.msg.x11.event.xdestroywindow.window == info.info.x11.window;
+    const auto x11 = X11WindowOf(window);
+    return x11 && message.msg.x11.event.xdestroywindow.window == x11->Window;
 }
 
 std::optional<std::string> TakeDisplayRefusal(SDL_Window* window)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
-        XSync(info.info.x11.display, False);
+    if (const auto x11 = window ? X11WindowOf(*window) : std::nullopt)
+        XSync(x11->Display, False);
     return std::exchange(g_refusal, std::nullopt);
 }
 
 DisplayInput::DisplayInput(SDL_Window& window)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(&window, &info) || info.subsystem != SDL_SYSWM_X11)
+    const auto x11 = X11WindowOf(window);
+    if (!x11)
         throw PlatformError("Couldn't reach the window's display");
-    m_display = info.info.x11.display;
+    m_display = x11->Display;
     m_socket = ConnectionNumber(m_display);
 }
 
@@ -219,21 +222,17 @@ void DisplayInput::Wait(std::optional<long long> microseconds) const
     if (XEventsQueued(m_display, QueuedAlready) > 0)
         return;
     pollfd socket { m_socket, POLLIN, 0 };
-    if (!microseconds) {
-        poll(&socket, 1, -1);
-        return;
-    }
-    const timespec timeout { static_cast<time_t>(*microseconds / 1000000), static_cast<long>(*microseconds % 1000000 * 1000) };
-    ppoll(&socket, 1, &timeout, nullptr);
+    const long long wait = microseconds.value_or(0);
+    const timespec timeout { static_cast<time_t>(wait / 1000000), static_cast<long>(wait % 1000000 * 1000) };
+    ppoll(&socket, 1, microseconds ? &timeout : nullptr, nullptr);
 }
 
 bool WindowManagerRuns(SDL_Window& window)
 {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(&window, &info) || info.subsystem != SDL_SYSWM_X11)
+    const auto x11 = X11WindowOf(window);
+    if (!x11)
         return true;
-    Display* display = info.info.x11.display;
+    Display* display = x11->Display;
     const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
     // The manager's check window names itself: a property left by a manager that has gone names
     // a window that is gone or someone else's.
@@ -249,7 +248,7 @@ bool WindowManagerRuns(SDL_Window& window)
         return named;
     };
     XWindowAttributes attributes {};
-    XGetWindowAttributes(display, info.info.x11.window, &attributes);
+    XGetWindowAttributes(display, x11->Window, &attributes);
     const Window named = checkWindowOf(attributes.root ? attributes.root : DefaultRootWindow(display));
     return named != None && checkWindowOf(named) == named;
 }

@@ -49,6 +49,13 @@ ScreenWindow MakeWindowOnNamedScreen(SDL_Window& sameConnection, const std::stri
 // client (a session manager, a crashing window manager), which SDL does not report.
 bool WindowDestroyedBy(const SDL_SysWMmsg& message, SDL_Window& window);
 
+// The X connection and window behind an SDL window; none where SDL runs on anything but X11.
+struct X11Window {
+    _XDisplay* Display = nullptr;
+    unsigned long Window = 0;
+};
+std::optional<X11Window> X11WindowOf(SDL_Window& window);
+
 // The window's X connection, watched without SDL reading it: each reading SDL makes of the
 // display is a dozen system calls, which would be most of what an unseen window costs a tick.
 class DisplayInput {
