@@ -69,7 +69,7 @@ void BM_FrameRasterSurface(benchmark::State& state)
 {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
-    RasterSurface surface(SharedFontEngine().glyphs, width, height, MakeColour(0, 0, 0), sdl::kWindowFontSize);
+    RasterSurface surface(SharedFontEngine().glyphs, width, height, MakeColour(0, 0, 0), kWindowFontSize);
     DrawFrames(state, surface, width, height);
 }
 BENCHMARK(BM_FrameRasterSurface)->Args({ 545, 336 })->Args({ 1920, 1080 })->Unit(benchmark::kMillisecond);
@@ -81,7 +81,7 @@ void DrawFramesAtScale(benchmark::State& state, bool coldCaches)
     const int width = TwipsToPixels(8175, dotsPerInch);
     const int height = TwipsToPixels(5040, dotsPerInch);
     sdl::TtfGlyphSource glyphs(SharedFontEngine().file, dotsPerInch);
-    RasterSurface surface(glyphs, static_cast<float>(width), static_cast<float>(height), MakeColour(0, 0, 0), sdl::kWindowFontSize);
+    RasterSurface surface(glyphs, static_cast<float>(width), static_cast<float>(height), MakeColour(0, 0, 0), kWindowFontSize);
     DrawFrames(state, surface, width, height, coldCaches);
 }
 

@@ -25,7 +25,7 @@ int main(int argc, char** argv)
     sdl::TtfGlyphSource glyphs(sdl::FindFontFile(sdl::kWindowFontFamily, sdl::kWindowFontFileName), dotsPerInch);
     const int width = TwipsToPixels(8175, dotsPerInch);
     const int height = TwipsToPixels(5040, dotsPerInch);
-    RasterSurface surface(glyphs, static_cast<float>(width), static_cast<float>(height), MakeColour(0, 0, 0), sdl::kWindowFontSize);
+    RasterSurface surface(glyphs, static_cast<float>(width), static_cast<float>(height), MakeColour(0, 0, 0), kWindowFontSize);
     surface.PrepareFontSizes(kLowestKeptGlyphSize, kRestartGlyphSize);
     RandomGenerator random(ClockSeeding::Ignored);
     const RainField field = bench::FullField(width, height, random, static_cast<std::int16_t>(surface.TextWidth("X")), static_cast<std::int16_t>(surface.TextHeight("X")));

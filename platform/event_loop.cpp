@@ -5,31 +5,82 @@
 
 namespace tavrel {
 
-int RunEventLoop(WindowBackend& backend, FormEvents& form, TickScheduler& timers)
+EventLoop::EventLoop(WindowBackend& backend, FormEvents& form, TickScheduler& timers)
+    : m_backend(backend)
+    , m_form(form)
+    , m_timers(timers)
 {
+}
+
+bool EventLoop::Start()
+{
+    if (m_started)
+        return !Ended();
+    m_started = true;
     try {
         try {
-            form.Form_Load();
+            m_form.Form_Load();
         } catch (const RuntimeFailure& failure) {
-            backend.ReportFailure(failure.what());
-            return kStartupFailureStatus;
+            Fail(failure.what());
+            return false;
         }
-        backend.PresentIfChanged();
-        for (;;) {
-            backend.DispatchPendingEvents(form);
-            if (backend.CloseRequested())
-                return 0;
-            if (timers.DispatchDue()) {
-                backend.PresentIfChanged();
-                continue;
-            }
-            backend.WaitForEventOrTick(timers.NextDue());
-        }
+        m_backend.PresentIfChanged();
     } catch (const ProgramEnded&) {
-        return 0;
+        End(0);
     } catch (const std::exception& failure) {
-        backend.ReportFailure(FailureMessage(failure));
-        return kStartupFailureStatus;
+        Fail(FailureMessage(failure));
+    }
+    return !Ended();
+}
+
+TurnResult EventLoop::Turn()
+{
+    if (Ended() || !m_started)
+        return TurnResult::Ended;
+    try {
+        m_backend.DispatchPendingEvents(m_form);
+        if (m_backend.CloseRequested())
+            return End(0);
+        if (!m_timers.DispatchDue())
+            return TurnResult::Idle;
+        m_backend.PresentIfChanged();
+        return TurnResult::TickRan;
+    } catch (const ProgramEnded&) {
+        return End(0);
+    } catch (const std::exception& failure) {
+        return Fail(FailureMessage(failure));
+    }
+}
+
+TurnResult EventLoop::End(int status)
+{
+    m_status = status;
+    return TurnResult::Ended;
+}
+
+TurnResult EventLoop::Fail(const std::string& message)
+{
+    // Ended first: nothing may run again, even while the report is shown.
+    End(kStartupFailureStatus);
+    m_backend.ReportFailure(message);
+    return TurnResult::Ended;
+}
+
+int RunEventLoop(WindowBackend& backend, FormEvents& form, TickScheduler& timers)
+{
+    EventLoop loop(backend, form, timers);
+    if (!loop.Start())
+        return loop.Status();
+    for (;;) {
+        switch (loop.Turn()) {
+        case TurnResult::TickRan:
+            break;
+        case TurnResult::Idle:
+            backend.WaitForEventOrTick(timers.NextDue());
+            break;
+        case TurnResult::Ended:
+            return loop.Status();
+        }
     }
 }
 

@@ -46,6 +46,42 @@ private:
     std::exception_ptr m_kept;
 };
 
+// What one turn of the loop did.
+enum class TurnResult {
+    TickRan,  // a handler ran: turn again at once, more may be due
+    Idle,     // nothing was due: wait for an event or the next tick
+    Ended     // the program ended; Status() says how
+};
+
+// The loop's rules, driven one turn at a time: a desktop backend turns it between waits
+// (RunEventLoop), a page from its timer and key callbacks. Nothing runs once it has ended.
+class EventLoop {
+public:
+    EventLoop(WindowBackend& backend, FormEvents& form, TickScheduler& timers);
+
+    // Raises Form_Load and shows what it drew. Returns whether the program runs on: a failure
+    // went to the error report, with status 1.
+    bool Start();
+
+    // Delivers every waiting event, then at most one due tick, and shows what it drew. Before
+    // Start, and once ended, it does nothing.
+    TurnResult Turn();
+
+    bool Ended() const { return m_status.has_value(); }
+    // The exit status once ended: 0 for EndProgram or a close request, 1 after a failure.
+    int Status() const { return m_status.value_or(0); }
+
+private:
+    TurnResult End(int status);
+    TurnResult Fail(const std::string& message);
+
+    WindowBackend& m_backend;
+    FormEvents& m_form;
+    TickScheduler& m_timers;
+    bool m_started = false;
+    std::optional<int> m_status;
+};
+
 // Raises Form_Load, then runs the loop until EndProgram or a close request; returns the exit
 // status. A failure in start-up, or one that escapes a tick handler (a fault of the platform,
 // since the handlers check what ordinary running meets), goes to the error report with status 1.

@@ -23,6 +23,9 @@ inline constexpr int kStartupFailureStatus = 1;
 // The name the error report and the window's class go by.
 inline constexpr const char* kProgramName = "tavrel";
 
+// The window font's size, in points, before the program sets one; the same on every platform.
+inline constexpr float kWindowFontSize = 8.0f;
+
 // The fixed properties of the program's one window. Its client area is given in twips, so that
 // it keeps its size in inches at every display scale.
 struct FormDesign {

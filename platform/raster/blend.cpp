@@ -1,10 +1,13 @@
-// The blend's scalar, SSE2 and AVX2 paths, and the choice among them.
+// The blend's scalar, SSE2, AVX2 and WebAssembly SIMD paths, and the choice among them.
 #include "platform/raster/blend.h"
 
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
+#endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
 #endif
 
 namespace tavrel {
@@ -105,9 +108,45 @@ TAVREL_AVX2 int BlendAvx2(std::uint32_t* pixels, const std::uint8_t* coverage, i
 }
 #endif
 
+#if defined(__wasm_simd128__)
+// The SSE2 path's arithmetic in WebAssembly's 128-bit lanes: a module that holds it runs only
+// where every lane operation exists, so there is nothing to choose at run time.
+v128_t MixLanesSimd128(v128_t ink, v128_t below, v128_t amount)
+{
+    const v128_t belowTimes255 = wasm_i16x8_sub(wasm_i16x8_shl(below, 8), below);
+    const v128_t total = wasm_i16x8_add(wasm_i16x8_add(belowTimes255, wasm_i16x8_mul(wasm_i16x8_sub(ink, below), amount)), wasm_i16x8_splat(128));
+    return wasm_u16x8_shr(wasm_i16x8_add(total, wasm_u16x8_shr(total, 8)), 8);
+}
+
+int BlendSimd128(std::uint32_t* pixels, const std::uint8_t* coverage, int count, int groupSpan, std::uint32_t ink)
+{
+    const v128_t inkLanes = wasm_u16x8_extend_low_u8x16(wasm_i32x4_splat(static_cast<int>(ink)));
+    const v128_t eachPixelsAmount = wasm_i8x16_const(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+    int index = 0;
+    for (; index < count && index + 4 <= groupSpan; index += 4) {
+        std::uint32_t amounts = 0;
+        std::memcpy(&amounts, coverage + index, sizeof(amounts));
+        if (count - index < 4)
+            amounts &= (std::uint32_t { 1 } << (8 * (count - index))) - 1;
+        if (amounts == 0)
+            continue;
+        const v128_t spread = wasm_i8x16_swizzle(wasm_i32x4_splat(static_cast<int>(amounts)), eachPixelsAmount);
+        std::uint32_t* group = pixels + index;
+        const v128_t below = wasm_v128_load(group);
+        const v128_t low = MixLanesSimd128(inkLanes, wasm_u16x8_extend_low_u8x16(below), wasm_u16x8_extend_low_u8x16(spread));
+        const v128_t high = MixLanesSimd128(inkLanes, wasm_u16x8_extend_high_u8x16(below), wasm_u16x8_extend_high_u8x16(spread));
+        wasm_v128_store(group, wasm_u8x16_narrow_i16x8(low, high));
+    }
+    return index;
+}
+#endif
+
 std::vector<BlendPath> FindSupportedPaths()
 {
     std::vector<BlendPath> paths { BlendPath::Scalar };
+#if defined(__wasm_simd128__)
+    paths.push_back(BlendPath::Simd128);
+#endif
 #if defined(__SSE2__)
     paths.push_back(BlendPath::Sse2);
     __builtin_cpu_init();
@@ -160,11 +199,27 @@ TAVREL_AVX2 void BlendRowsAvx2(const GlyphRows& rows)
 }
 #endif
 
+#if defined(__wasm_simd128__)
+void BlendRowsSimd128(const GlyphRows& rows)
+{
+    for (int row = 0; row < rows.Rows; ++row) {
+        std::uint32_t* pixels = rows.Pixels + row * rows.Pitch;
+        const std::uint8_t* coverage = rows.Coverage + row * rows.Stride;
+        const int done = BlendSimd128(pixels, coverage, rows.Count, rows.GroupSpan, rows.Ink);
+        BlendScalar(pixels, coverage, done, rows.Count, rows.Ink);
+    }
+}
+#endif
+
 using RowsBlender = void (*)(const GlyphRows&);
 
 RowsBlender BlenderFor(BlendPath path)
 {
     switch (path) {
+#if defined(__wasm_simd128__)
+    case BlendPath::Simd128:
+        return BlendRowsSimd128;
+#endif
 #if defined(__SSE2__)
     case BlendPath::Avx2:
         return BlendRowsAvx2;

@@ -1,7 +1,7 @@
 // Laying a row of a glyph's coverage over pixels in one colour. Every path gives the same exact
 // mix: round((ink * coverage + below * (255 - coverage)) / 255) for each channel. The widest
 // vector unit the processor has is chosen once, at run time; a build without SSE has only the
-// scalar path.
+// scalar path, and a WebAssembly build with SIMD has it beside the scalar one.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +10,7 @@
 
 namespace tavrel {
 
-enum class BlendPath { Scalar, Sse2, Avx2 };
+enum class BlendPath { Scalar, Sse2, Avx2, Simd128 };
 
 // The paths this build has and this processor runs, narrowest first; the last is the one chosen.
 const std::vector<BlendPath>& SupportedBlendPaths();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/raster/glyph_atlas.h"
+#include "platform/runtime.h"
 #include "platform/sdl/sdl_handles.h"
 
 #include <map>
@@ -13,7 +14,6 @@ namespace tavrel::sdl {
 inline constexpr const char* kWindowFontFamily = "DejaVu Sans";
 // The regular face's file, as the family's package installs it.
 inline constexpr const char* kWindowFontFileName = "DejaVuSans.ttf";
-inline constexpr float kWindowFontSize = 8.0f;
 
 // Needs SDL_ttf started (TtfLibrary) for as long as it lives.
 class TtfGlyphSource final : public GlyphSource {

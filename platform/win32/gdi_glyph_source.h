@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/raster/glyph_atlas.h"
+#include "platform/runtime.h"
 
 #include <windows.h>
 
@@ -11,7 +12,6 @@
 namespace tavrel::win32 {
 
 inline constexpr const wchar_t* kWindowFontFace = L"Tahoma";
-inline constexpr float kWindowFontSize = 8.0f;
 
 class GdiGlyphSource final : public GlyphSource {
 public:

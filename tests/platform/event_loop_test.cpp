@@ -68,7 +68,7 @@ private:
     bool m_close = false;
 };
 
-struct EventLoop : testing::Test {
+struct EventLoopRun : testing::Test {
     ManualClock clock;
     TickScheduler timers { clock };
     std::string log;
@@ -82,9 +82,9 @@ struct EventLoop : testing::Test {
     } };
 
     struct Form final : FormEvents {
-        EventLoop& loop;
+        EventLoopRun& loop;
         std::function<void()> load;
-        explicit Form(EventLoop& owner) : loop(owner) { }
+        explicit Form(EventLoopRun& owner) : loop(owner) { }
         void Form_Load() override { loop.log += "L"; load(); }
         void Form_KeyDown(std::int16_t, std::int16_t) override
         {
@@ -94,7 +94,7 @@ struct EventLoop : testing::Test {
     } form { *this };
 };
 
-TEST_F(EventLoop, LoadsThenTicksUntilAKeyEndsTheProgram)
+TEST_F(EventLoopRun, LoadsThenTicksUntilAKeyEndsTheProgram)
 {
     form.load = [this] { timer.SetInterval(1); };
     backend.KeyAt = 3 * kTimerResolution;
@@ -104,7 +104,7 @@ TEST_F(EventLoop, LoadsThenTicksUntilAKeyEndsTheProgram)
     EXPECT_EQ(log, "LPTPTPK");
 }
 
-TEST_F(EventLoop, AKeyPressedDuringATickIsHandledAfterItReturns)
+TEST_F(EventLoopRun, AKeyPressedDuringATickIsHandledAfterItReturns)
 {
     form.load = [this] { timer.SetInterval(1); };
     onTick = [this] {
@@ -115,7 +115,7 @@ TEST_F(EventLoop, AKeyPressedDuringATickIsHandledAfterItReturns)
     EXPECT_EQ(log, "LPTtPK");
 }
 
-TEST_F(EventLoop, ACloseRequestEndsTheProgramWithoutAHandler)
+TEST_F(EventLoopRun, ACloseRequestEndsTheProgramWithoutAHandler)
 {
     form.load = [this] { timer.SetInterval(1); };
     backend.CloseAtFirstWait = true;
@@ -123,7 +123,7 @@ TEST_F(EventLoop, ACloseRequestEndsTheProgramWithoutAHandler)
     EXPECT_EQ(log, "LP");
 }
 
-TEST_F(EventLoop, AStartUpFailureIsReportedAndNoTickRuns)
+TEST_F(EventLoopRun, AStartUpFailureIsReportedAndNoTickRuns)
 {
     form.load = [this] {
         timer.SetInterval(1);
@@ -134,7 +134,7 @@ TEST_F(EventLoop, AStartUpFailureIsReportedAndNoTickRuns)
     EXPECT_EQ(log, "L");
 }
 
-TEST_F(EventLoop, AFailureEscapingATickIsReportedRatherThanLost)
+TEST_F(EventLoopRun, AFailureEscapingATickIsReportedRatherThanLost)
 {
     form.load = [this] { timer.SetInterval(1); };
     onTick = [] { throw std::runtime_error("Couldn't open the window font"); };
@@ -142,7 +142,7 @@ TEST_F(EventLoop, AFailureEscapingATickIsReportedRatherThanLost)
     EXPECT_EQ(backend.Reported, "Couldn't open the window font");
 }
 
-TEST_F(EventLoop, TicksRunInsideASystemLoopOnTheGridMergedAndShown)
+TEST_F(EventLoopRun, TicksRunInsideASystemLoopOnTheGridMergedAndShown)
 {
     form.load = [this] { timer.SetInterval(1); };
     backend.SystemLoopLength = 100000;
@@ -153,7 +153,7 @@ TEST_F(EventLoop, TicksRunInsideASystemLoopOnTheGridMergedAndShown)
     EXPECT_EQ(tickTimes, (std::vector<Microseconds> { 20000, 40000, 50000, 70000, 80000, 100000 }));
 }
 
-TEST_F(EventLoop, AFailureInATickInsideASystemLoopIsReportedOnceTheLoopReturns)
+TEST_F(EventLoopRun, AFailureInATickInsideASystemLoopIsReportedOnceTheLoopReturns)
 {
     form.load = [this] { timer.SetInterval(1); };
     onTick = [] { throw std::runtime_error("Couldn't open the window font"); };
@@ -161,6 +161,42 @@ TEST_F(EventLoop, AFailureInATickInsideASystemLoopIsReportedOnceTheLoopReturns)
     EXPECT_EQ(RunEventLoop(backend, form, timers), kStartupFailureStatus);
     EXPECT_EQ(log, "LP[T]");
     EXPECT_EQ(backend.Reported, "Couldn't open the window font");
+}
+
+TEST_F(EventLoopRun, TurnedFromCallbacksItKeepsTheRulesAndRunsNothingOnceEnded)
+{
+    form.load = [this] { timer.SetInterval(1); };
+    EventLoop loop(backend, form, timers);
+    EXPECT_EQ(loop.Turn(), TurnResult::Ended) << "a turn before start-up ran";
+    ASSERT_TRUE(loop.Start());
+    // A callback two ticks late: one merged tick, then nothing to do.
+    clock.Advance(2 * kTimerResolution + 1);
+    EXPECT_EQ(loop.Turn(), TurnResult::TickRan);
+    EXPECT_EQ(loop.Turn(), TurnResult::Idle);
+    backend.KeyAt = 0;
+    clock.Advance(kTimerResolution);
+    EXPECT_EQ(loop.Turn(), TurnResult::Ended);
+    EXPECT_EQ(loop.Status(), 0);
+    clock.Advance(kTimerResolution);
+    EXPECT_EQ(loop.Turn(), TurnResult::Ended);
+    EXPECT_FALSE(loop.Start());
+    EXPECT_EQ(log, "LPTPK");
+}
+
+TEST_F(EventLoopRun, TurnedFromCallbacksAFailureIsReportedOnceAndEndsTheTurns)
+{
+    form.load = [this] { timer.SetInterval(1); };
+    onTick = [] { throw std::runtime_error("Couldn't open the window font"); };
+    EventLoop loop(backend, form, timers);
+    ASSERT_TRUE(loop.Start());
+    clock.Advance(kTimerResolution);
+    EXPECT_EQ(loop.Turn(), TurnResult::Ended);
+    EXPECT_EQ(loop.Status(), kStartupFailureStatus);
+    backend.Reported.clear();
+    clock.Advance(kTimerResolution);
+    EXPECT_EQ(loop.Turn(), TurnResult::Ended);
+    EXPECT_EQ(backend.Reported, "");
+    EXPECT_EQ(log, "LPT");
 }
 
 }

@@ -3,6 +3,8 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace tavrel::trace {
@@ -21,11 +23,16 @@ CheckedOutput& CheckedOutput::operator<<(long long number)
     return *this << std::string_view(text, static_cast<std::size_t>(result.ptr - text));
 }
 
+// The fewest significant digits that read back as the same float, as the shortest to_chars
+// gives; written with printf, which every build's library has for floats.
 CheckedOutput& CheckedOutput::operator<<(float number)
 {
     char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, number);
-    return *this << std::string_view(text, static_cast<std::size_t>(result.ptr - text));
+    for (int digits = 1;; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(number));
+        if (std::strtof(text, nullptr) == number || digits >= 9)
+            return *this << std::string_view(text);
+    }
 }
 
 void CheckedOutput::Finish()

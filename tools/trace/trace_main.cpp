@@ -4,15 +4,20 @@
 #include "platform/headless/fixed_metrics_surface.h"
 #include "platform/headless/headless_runtime.h"
 #include "platform/headless/recording_surface.h"
-#include "platform/raster/raster_surface.h"
-#include "platform/sdl/font_file.h"
-#include "platform/sdl/png_file.h"
-#include "platform/sdl/ttf_glyph_source.h"
 #include "tools/trace/checked_output.h"
 #include "tools/trace/trace_options.h"
 
 #include <cstdio>
 #include <memory>
+
+// The window font and PNG files come with the SDL runtime; a build without it (WebAssembly) traces
+// with fixed cells only.
+#if defined(TAVREL_TRACE_WITH_WINDOW_FONT)
+#include "platform/raster/raster_surface.h"
+#include "platform/sdl/font_file.h"
+#include "platform/sdl/png_file.h"
+#include "platform/sdl/ttf_glyph_source.h"
+#endif
 
 namespace {
 
@@ -63,17 +68,24 @@ int RunTrace(const trace::TraceOptions& options)
 {
     // With --png the surface draws with the window font at the given scale, which also measures
     // the cell.
+    std::unique_ptr<Surface> drawing;
+#if defined(TAVREL_TRACE_WITH_WINDOW_FONT)
     std::unique_ptr<sdl::TtfLibrary> ttf;
     std::unique_ptr<sdl::TtfGlyphSource> glyphs;
-    std::unique_ptr<Surface> drawing;
     if (options.PngFile) {
         ttf = std::make_unique<sdl::TtfLibrary>();
         glyphs = std::make_unique<sdl::TtfGlyphSource>(sdl::FindFontFile(sdl::kWindowFontFamily, sdl::kWindowFontFileName), options.DotsPerInch);
-        drawing = std::make_unique<RasterSurface>(*glyphs, options.ClientWidth, options.ClientHeight, Tavrel::kDesign.BackColor, sdl::kWindowFontSize);
-    } else {
-        drawing = std::make_unique<FixedMetricsSurface>(options.ClientWidth, options.ClientHeight, *options.CellWidth, *options.CellHeight);
+        drawing = std::make_unique<RasterSurface>(*glyphs, options.ClientWidth, options.ClientHeight, Tavrel::kDesign.BackColor, kWindowFontSize);
     }
-    RecordingSurface surface(*drawing, sdl::kWindowFontSize);
+#else
+    if (options.PngFile) {
+        std::fprintf(stderr, "tavrel-trace: --png needs the window font, which this build does not have\n");
+        return kBadUsageStatus;
+    }
+#endif
+    if (!drawing)
+        drawing = std::make_unique<FixedMetricsSurface>(options.ClientWidth, options.ClientHeight, *options.CellWidth, *options.CellHeight);
+    RecordingSurface surface(*drawing, kWindowFontSize);
     HeadlessRuntime runtime(surface);
     Tavrel window(runtime);
     try {
@@ -90,8 +102,10 @@ int RunTrace(const trace::TraceOptions& options)
     if (drawFrame)
         window.Timer1_Timer();
 
+#if defined(TAVREL_TRACE_WITH_WINDOW_FONT)
     if (options.PngFile)
         sdl::SavePng(static_cast<RasterSurface&>(*drawing).Image(), *options.PngFile);
+#endif
     // Written as it is made: the text of a large field is many times the field's own size.
     trace::CheckedOutput json(stdout, "the standard output");
     WriteField(json, window.Field());

@@ -1,21 +1,44 @@
 // Parsing and checking tavrel-trace's arguments.
 #include "tools/trace/trace_options.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <set>
 #include <stdexcept>
+#include <type_traits>
 
 namespace tavrel::trace {
 
 namespace {
 
+// from_chars for floats is missing from some standard libraries (WebAssembly's): strtof, held to
+// from_chars' syntax (no spaces, no plus sign, no hexadecimal), serves every build alike.
+std::from_chars_result FloatFromChars(const char* first, const char* last, float& value)
+{
+    const std::string text(first, last);
+    if (text.empty() || text.front() == ' ' || text.front() == '+' || text.find_first_of("xX\t\n\v\f\r") != std::string::npos)
+        return { first, std::errc::invalid_argument };
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtof(text.c_str(), &end);
+    if (end == text.c_str())
+        return { first, std::errc::invalid_argument };
+    return { first + (end - text.c_str()), errno == ERANGE ? std::errc::result_out_of_range : std::errc {} };
+}
+
 template<typename Number>
 Number ParseNumber(const std::string& text, const std::string& option)
 {
     Number value {};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto [end, error] = [&] {
+        if constexpr (std::is_same_v<Number, float>)
+            return FloatFromChars(text.data(), text.data() + text.size(), value);
+        else
+            return std::from_chars(text.data(), text.data() + text.size(), value);
+    }();
     if (error == std::errc::result_out_of_range && end == text.data() + text.size()) {
         const bool negative = !text.empty() && text.front() == '-';
         throw std::invalid_argument(option + (negative ? " takes at least " : " takes at most ")

@@ -22,7 +22,7 @@ constexpr Colour kBlack = MakeColour(0, 0, 0);
 struct FontRender : testing::Test {
     sdl::TtfLibrary library;
     sdl::TtfGlyphSource glyphs { sdl::FindFontFile(sdl::kWindowFontFamily, sdl::kWindowFontFileName), kStandardDotsPerInch };
-    RasterSurface surface { glyphs, 545, 336, kBlack, sdl::kWindowFontSize };
+    RasterSurface surface { glyphs, 545, 336, kBlack, kWindowFontSize };
     RainField field;
     RandomGenerator random;
 
@@ -130,7 +130,7 @@ TEST(FontScale, GlyphsAtTwiceTheDotsPerInchHaveTwiceTheLinearSize)
             EXPECT_NEAR(large.Advance, 2 * small.Advance, 2) << points << " points, " << code;
         }
     }
-    RasterSurface window { doubled, 1090, 672, kBlack, sdl::kWindowFontSize };
+    RasterSurface window { doubled, 1090, 672, kBlack, kWindowFontSize };
     EXPECT_NEAR(window.TextWidth("X"), 14.0f, 1.0f);
     EXPECT_NEAR(window.TextHeight("X"), 26.0f, 1.0f);
 }

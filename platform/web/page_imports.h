@@ -1,0 +1,37 @@
+// What the module asks of the page (platform/web/page/tavrel.js): the browser's font engine, the
+// canvas and the place where a failure is shown. Each is a JavaScript function the page hands the
+// module when it starts it.
+#pragma once
+
+#include <cstdint>
+
+#define TAVREL_PAGE_IMPORT(name) __attribute__((import_module("tavrel"), import_name(#name)))
+
+extern "C" {
+
+// Measures the 256 code points (0: no glyph) at pixelsPerEm in the window font. Writes the line
+// height, the width and height of the cell each glyph is drawn in, the pen's distance from a
+// cell's left and top edges (the text box's corner), then each code point's advance: 5 + 256
+// numbers.
+TAVREL_PAGE_IMPORT(measure_glyphs)
+void tavrel_page_measure_glyphs(float pixelsPerEm, const std::uint32_t* codePoints, std::int32_t* facts);
+
+// Draws the 256 code points in a 16 x 16 grid of the cells measured, white on nothing, and writes
+// the grid's coverage (alpha, 0..255) row by row.
+TAVREL_PAGE_IMPORT(draw_glyphs)
+void tavrel_page_draw_glyphs(float pixelsPerEm, const std::uint32_t* codePoints, std::uint8_t* coverage);
+
+// Puts the window on the page: the caption as the title, a canvas of the given pixels shown at
+// the given CSS size.
+TAVREL_PAGE_IMPORT(open_window)
+void tavrel_page_open_window(const char* caption, int captionLength, int cssWidth, int cssHeight, int width, int height);
+
+// Shows an image of RGBA bytes on the canvas.
+TAVREL_PAGE_IMPORT(show_image)
+void tavrel_page_show_image(const std::uint8_t* rgba, int width, int height);
+
+// The error report: the message shown where the canvas was, and on the console.
+TAVREL_PAGE_IMPORT(report_failure)
+void tavrel_page_report_failure(const char* message, int length);
+
+}
