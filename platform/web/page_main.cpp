@@ -102,4 +102,11 @@ __attribute__((export_name("tavrel_set_seen"))) void tavrel_set_seen(int seen)
     });
 }
 
+// Tick handlers run so far: with the frames shown, the page's counters of frames and rain steps.
+__attribute__((export_name("tavrel_ticks_run"))) double tavrel_ticks_run()
+{
+    const Program& program = TheProgram();
+    return program.Runtime ? program.Runtime->TicksRun() : 0;
+}
+
 }

@@ -56,6 +56,7 @@ std::optional<Microseconds> WebRuntime::RunTurns()
     for (;;) {
         switch (m_loop->Turn()) {
         case TurnResult::TickRan:
+            ++m_ticksRun;
             continue;
         case TurnResult::Ended:
             return std::nullopt;

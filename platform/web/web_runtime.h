@@ -46,6 +46,9 @@ public:
 
     bool Ended() const { return m_loop && m_loop->Ended(); }
 
+    // How many tick handlers have run, for the page's counters.
+    std::uint32_t TicksRun() const { return m_ticksRun; }
+
     // The error report, for a fault outside the loop's turns.
     void ReportFailure(const std::string& message) override;
 
@@ -67,6 +70,7 @@ private:
     SteadyClock m_clock;
     TickScheduler m_timers { m_clock };
     std::optional<EventLoop> m_loop;
+    std::uint32_t m_ticksRun = 0;
 };
 
 }

@@ -1,0 +1,154 @@
+// The page in headless Chromium: served as static files, it rains in a canvas of the window's
+// size at the page's scale, 64 steps and 64 frames a second, and any key ends it.
+//
+// usage: node page_test.js PAGE_DIR SCENARIO [SCREENSHOT.png]
+"use strict";
+
+const { spawn } = require("child_process");
+const fs = require("fs");
+const { Browser } = require("./chromium");
+const { decodePng } = require("./png");
+
+const kHead = [100, 255, 100];
+const kClient = [545, 336];
+
+function check(condition, message) {
+  if (!condition) throw new Error(message);
+}
+
+// python3's static server on a port of its own, the one it reports.
+function serve(directory) {
+  const server = spawn("python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", directory], { stdio: ["ignore", "pipe", "pipe"] });
+  return new Promise((resolve, reject) => {
+    let output = "";
+    server.stdout.on("data", (data) => {
+      output += data;
+      const port = /port (\d+)/.exec(output);
+      if (port) resolve({ server, url: `http://127.0.0.1:${port[1]}/` });
+    });
+    server.on("exit", (status) => reject(new Error(`the web server ended with status ${status}: ${output}`)));
+  });
+}
+
+function colours(png) {
+  const counts = new Map();
+  for (let index = 0; index < png.pixels.length; index += 3) {
+    const key = (png.pixels[index] << 16) | (png.pixels[index + 1] << 8) | png.pixels[index + 2];
+    counts.set(key, (counts.get(key) || 0) + 1);
+  }
+  return counts;
+}
+
+// The rain's look: mostly black, the head's colour, and five or more greens.
+function checkRain(png) {
+  const counts = colours(png);
+  const black = counts.get(0) || 0;
+  check(black > png.width * png.height / 2, `the screenshot is not mostly black (${black} of ${png.width * png.height})`);
+  check(counts.has((kHead[0] << 16) | (kHead[1] << 8) | kHead[2]), "no pixel has the head's colour (100, 255, 100)");
+  const greens = [...counts.keys()].filter((key) => {
+    const [red, green, blue] = [key >> 16, (key >> 8) & 0xff, key & 0xff];
+    return green > red && green > blue;
+  });
+  check(greens.length >= 5, `only ${greens.length} greens`);
+}
+
+async function openRain(browser, url, scale) {
+  const page = await browser.openPage();
+  await page.send("Runtime.enable");
+  await page.send("Log.enable");
+  await page.send("Emulation.setDeviceMetricsOverride", { width: 800, height: 600, deviceScaleFactor: scale, mobile: false });
+  await page.send("Page.navigate", { url });
+  await page.waitFor("window.tavrel && (tavrel.frames > 0 || tavrel.failure !== null)");
+  check((await page.evaluate("tavrel.failure")) === null, `the program failed: ${await page.evaluate("tavrel.failure")}`);
+  return page;
+}
+
+async function canvasFacts(page) {
+  return page.evaluate(`(() => {
+    const canvas = document.querySelector("canvas");
+    if (!canvas) return null;
+    const box = canvas.getBoundingClientRect();
+    return { width: canvas.width, height: canvas.height, cssWidth: box.width, cssHeight: box.height, title: document.title };
+  })()`);
+}
+
+async function checkEndsOnKey(page, press) {
+  await press();
+  await page.waitFor("tavrel.ended", 2000);
+  check((await canvasFacts(page)) === null, "the canvas is still there");
+  const notice = await page.evaluate("document.getElementById('notice').textContent");
+  check(/ended/.test(notice), `the page does not say the program ended: "${notice}"`);
+  check(await page.evaluate("!!document.querySelector('#notice a[href]')"), "no link starts it again");
+  const frames = await page.evaluate("tavrel.frames");
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  check((await page.evaluate("tavrel.frames")) === frames, "frames were shown after the end");
+}
+
+const scenarios = {
+  async rains(browser, url, screenshotFile) {
+    const page = await openRain(browser, url, 1);
+    const facts = await canvasFacts(page);
+    check(facts.title === "Form1", `the title is "${facts.title}"`);
+    check(facts.width === kClient[0] && facts.height === kClient[1], `the canvas has ${facts.width} x ${facts.height} pixels`);
+    check(facts.cssWidth === kClient[0] && facts.cssHeight === kClient[1], `the canvas is ${facts.cssWidth} x ${facts.cssHeight} CSS pixels`);
+    const first = await page.screenshot();
+    if (screenshotFile) fs.writeFileSync(screenshotFile, first);
+    checkRain(decodePng(first));
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    check(!first.equals(await page.screenshot()), "the rain did not change in half a second");
+
+    const counted = "[tavrel.frames, tavrel.steps, performance.now()]";
+    const [frames0, steps0, time0] = await page.evaluate(counted);
+    await new Promise((resolve) => setTimeout(resolve, 5000));
+    const [frames1, steps1, time1] = await page.evaluate(counted);
+    const seconds = (time1 - time0) / 1000;
+    for (const [what, count] of [["frames", frames1 - frames0], ["steps", steps1 - steps0]]) {
+      const rate = count / seconds;
+      console.log(`${what}: ${rate.toFixed(2)} a second`);
+      check(Math.abs(rate - 64) <= 64 * 0.02, `${rate.toFixed(2)} ${what} a second, not 64`);
+    }
+    check(page.consoleErrors.length === 0, `console errors: ${page.consoleErrors.join("; ")}`);
+  },
+
+  async "scale-2"(browser, url, screenshotFile) {
+    const page = await openRain(browser, url, 2);
+    const facts = await canvasFacts(page);
+    check(facts.width === 2 * kClient[0] && facts.height === 2 * kClient[1], `the canvas has ${facts.width} x ${facts.height} pixels`);
+    check(facts.cssWidth === kClient[0] && facts.cssHeight === kClient[1], `the canvas is ${facts.cssWidth} x ${facts.cssHeight} CSS pixels`);
+    const shot = await page.screenshot();
+    if (screenshotFile) fs.writeFileSync(screenshotFile, shot);
+    checkRain(decodePng(shot));
+    check(page.consoleErrors.length === 0, `console errors: ${page.consoleErrors.join("; ")}`);
+  },
+
+  async "key-ends"(browser, url) {
+    const page = await openRain(browser, url, 1);
+    await checkEndsOnKey(page, () => page.press("a", "KeyA", 65));
+  },
+
+  async "shift-alone-ends"(browser, url) {
+    const page = await openRain(browser, url, 1);
+    await checkEndsOnKey(page, () => page.press("Shift", "ShiftLeft", 16, 8));
+  },
+};
+
+async function main([pageDir, scenario, screenshotFile]) {
+  check(scenarios[scenario], `no scenario "${scenario}"; there are ${Object.keys(scenarios).join(", ")}`);
+  const { server, url } = await serve(pageDir);
+  const browser = Browser.launch();
+  try {
+    await scenarios[scenario](browser, url, screenshotFile);
+  } catch (error) {
+    if (browser.stderr.trim()) console.error(`Chromium said:\n${browser.stderr.trim().split("\n").slice(-20).join("\n")}`);
+    throw error;
+  } finally {
+    await browser.close();
+    server.kill();
+  }
+  console.log(`${scenario}: passed`);
+}
+
+main(process.argv.slice(2)).catch((error) => {
+  console.error(`FAIL: ${error.message}`);
+  process.exit(1);
+});
