@@ -9,6 +9,9 @@ BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-im
 PACKAGE_PACKAGES="dpkg-dev file"
 TEST_PACKAGES="python3 libgtest-dev g++-multilib libbenchmark-dev xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick wmctrl openbox fontconfig gdb $PACKAGE_PACKAGES"
 WINDOWS_PACKAGES="g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wine64"
+# The page: emscripten (with node), the font cut down with fontTools, Chromium for its tests.
+PAGE_PACKAGES="cmake make emscripten python3-fonttools fonts-dejavu-core"
+PAGE_TEST_PACKAGES="chromium libgtest-dev"
 
 install_packages() {
     local missing=()
@@ -33,4 +36,13 @@ configure_and_build() {
     local dir=$1; shift
     cmake -S "$PROJECT_DIR" -B "$PROJECT_DIR/$dir" "$@" >/dev/null
     cmake --build "$PROJECT_DIR/$dir" -j "$(nproc)"
+}
+
+# build_page [cmake options...]: the page, built with emscripten in build-web/; the site is
+# build-web/page/. Emscripten's own tools run on node and look for their modules where Debian
+# installs them, which a node from elsewhere does not search.
+build_page() {
+    export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+    emcmake cmake -S "$PROJECT_DIR" -B "$PROJECT_DIR/build-web" "$@" >/dev/null
+    cmake --build "$PROJECT_DIR/build-web" -j "$(nproc)"
 }

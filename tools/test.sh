@@ -1,9 +1,10 @@
 #!/bin/bash
 # Sets up and builds everything (the Windows executables too), runs the unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer and as a 32-bit program, then every test, the end-to-end ones under Xvfb
-# (and the Windows build under Wine) included.
+# (and the Windows build under Wine, the page in headless Chromium) included; the page's unit tests
+# run as WebAssembly under node.
 . "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
-install_packages $BUILD_PACKAGES $TEST_PACKAGES $WINDOWS_PACKAGES
+install_packages $BUILD_PACKAGES $TEST_PACKAGES $WINDOWS_PACKAGES $PAGE_PACKAGES $PAGE_TEST_PACKAGES
 
 runs_32_bit_programs() {
     local probe
@@ -36,9 +37,14 @@ for arch in i686 x86_64; do
     configure_and_build "build-windows-$arch" -DCMAKE_TOOLCHAIN_FILE="$PROJECT_DIR/cmake/mingw-$arch.cmake" -DTAVREL_WARNINGS_AS_ERRORS=ON
 done
 
+echo "== The page (WebAssembly): unit tests under node"
+build_page -DTAVREL_WARNINGS_AS_ERRORS=ON
+ctest --test-dir "$PROJECT_DIR/build-web" --output-on-failure -j "$(nproc)"
+
 echo "== Release build: every test"
 configure_and_build build -DTAVREL_WARNINGS_AS_ERRORS=ON -DTAVREL_BUILD_TESTS=ON -DTAVREL_BUILD_BENCHMARKS=ON \
-    -DTAVREL_WINDOWS_I686_BUILD="$PROJECT_DIR/build-windows-i686" -DTAVREL_WINDOWS_X86_64_BUILD="$PROJECT_DIR/build-windows-x86_64"
+    -DTAVREL_WINDOWS_I686_BUILD="$PROJECT_DIR/build-windows-i686" -DTAVREL_WINDOWS_X86_64_BUILD="$PROJECT_DIR/build-windows-x86_64" \
+    -DTAVREL_WEB_BUILD="$PROJECT_DIR/build-web"
 ctest --test-dir "$PROJECT_DIR/build" --output-on-failure -LE e2e
 # The end-to-end tests drive real X servers, a window manager and Wine on a shared machine; one
 # that fails is run once more, and its failed run stays in the log above the second.

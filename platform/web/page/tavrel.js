@@ -10,9 +10,11 @@
   const kNoTimer = -1;
   const kProgramEnded = -2;
 
-  // Exposed for tests and benchmarks: frames shown, rain steps taken, how the program stands.
+  // Exposed for tests and benchmarks: frames shown (the first when, since the page's start), rain
+  // steps taken, how the program stands.
   const page = (window.tavrel = {
     frames: 0,
+    firstFrameAt: null,
     ended: false,
     failure: null,
     get steps() {
@@ -146,6 +148,7 @@
       show_image(rgbaPointer, width, height) {
         context.putImageData(new ImageData(new Uint8ClampedArray(memory(), rgbaPointer, width * height * 4), width, height), 0, 0);
         page.frames += 1;
+        if (page.firstFrameAt === null) page.firstFrameAt = performance.now();
       },
       report_failure(messagePointer, length) {
         const message = stringAt(messagePointer, length);
