@@ -95,7 +95,11 @@
   const glyphCanvas = new OffscreenCanvas(1, 1);
   const glyphContext = glyphCanvas.getContext("2d", { willReadFrequently: true });
 
+  // Measured once a size: the module asks for the measures, then for the drawing.
+  const grids = new Map();
+
   function measureGrid(pixelsPerEm, codePointsPointer) {
+    if (grids.has(pixelsPerEm)) return grids.get(pixelsPerEm);
     glyphContext.font = `${pixelsPerEm}px "${kFontFamily}"`;
     const points = new Uint32Array(memory(), codePointsPointer, 256);
     const line = glyphContext.measureText("X");
@@ -104,7 +108,9 @@
     const advances = Array.from(points, (point) => (point ? Math.round(glyphContext.measureText(String.fromCodePoint(point)).width) : 0));
     // Room around the pen for ink that reaches beyond the advance or the line.
     const margin = Math.ceil(pixelsPerEm / 2);
-    return { ascent, lineHeight, advances, margin, cellWidth: Math.max(...advances) + 2 * margin, cellHeight: lineHeight + 2 * margin };
+    const grid = { ascent, lineHeight, advances, margin, cellWidth: Math.max(...advances) + 2 * margin, cellHeight: lineHeight + 2 * margin };
+    grids.set(pixelsPerEm, grid);
+    return grid;
   }
 
   const imports = {
