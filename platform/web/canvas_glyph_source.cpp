@@ -1,5 +1,6 @@
-// A size's glyphs drawn in one grid and cut into the atlas: one canvas read per size rather than
-// one per glyph, which keeps start-up's twelve sizes quick.
+// A size's glyphs drawn on one sheet, each in a box just around its ink, and cut into the atlas:
+// one canvas read per size rather than one per glyph, and of little more than the ink, which keeps
+// start-up's twelve sizes quick.
 #include "platform/web/canvas_glyph_source.h"
 
 #include "platform/characters.h"
@@ -8,21 +9,27 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <stdexcept>
 #include <vector>
 
 namespace tavrel::web {
 
 namespace {
 
-constexpr int kGridSide = 16;
 constexpr char32_t kSoftHyphen = 0xAD;
 
-struct GridFacts {
-    int LineHeight;
-    int CellWidth;
-    int CellHeight;
-    int PenLeft;
-    int PenTop;
+// What the page says of a size: its line and its sheet, then each glyph's place.
+constexpr std::size_t kSheetFacts = 3;
+constexpr std::size_t kGlyphFacts = 7;
+
+struct GlyphPlace {
+    int Advance;
+    int Left; // the box's corner relative to the text box's
+    int Top;
+    int Width;
+    int Height;
+    int SheetX;
+    int SheetY;
 };
 
 // The code page's characters; the unassigned codes have none.
@@ -50,32 +57,36 @@ const GlyphAtlas& CanvasGlyphSource::AtlasAt(int points)
         return found->second;
     static const std::array<std::uint32_t, 256> codePoints = CodePoints();
     const float pixelsPerEm = static_cast<float>(points) * static_cast<float>(m_dotsPerInch) / 72.0f;
-    std::array<std::int32_t, 5 + 256> facts {};
+    std::array<std::int32_t, kSheetFacts + kGlyphFacts * 256> facts {};
     tavrel_page_measure_glyphs(pixelsPerEm, codePoints.data(), facts.data());
-    const GridFacts grid { facts[0], facts[1], facts[2], facts[3], facts[4] };
-    const std::size_t gridWidth = static_cast<std::size_t>(grid.CellWidth) * kGridSide;
-    std::vector<std::uint8_t> coverage(gridWidth * static_cast<std::size_t>(grid.CellHeight) * kGridSide);
-    tavrel_page_draw_glyphs(pixelsPerEm, codePoints.data(), coverage.data());
+    const auto sheetWidth = static_cast<std::size_t>(facts[1]);
+    const auto sheetHeight = static_cast<std::size_t>(facts[2]);
+    std::vector<std::uint8_t> sheet(sheetWidth * sheetHeight);
+    tavrel_page_draw_glyphs(pixelsPerEm, codePoints.data(), sheet.data());
 
     GlyphAtlas atlas;
-    atlas.LineHeight = grid.LineHeight;
-    std::vector<std::uint8_t> box(static_cast<std::size_t>(grid.CellWidth) * static_cast<std::size_t>(grid.CellHeight));
-    for (int code = 0; code < 256; ++code) {
-        GlyphBitmap& glyph = atlas.Glyphs[static_cast<std::size_t>(code)];
-        const std::uint32_t point = codePoints[static_cast<std::size_t>(code)];
+    atlas.LineHeight = facts[0];
+    std::vector<std::uint8_t> box;
+    for (std::size_t code = 0; code < 256; ++code) {
+        GlyphBitmap& glyph = atlas.Glyphs[code];
+        const std::uint32_t point = codePoints[code];
         if (point == 0)
             continue;
-        glyph.Advance = facts[static_cast<std::size_t>(5 + code)];
+        const std::int32_t* known = facts.data() + kSheetFacts + kGlyphFacts * code;
+        const GlyphPlace place { known[0], known[1], known[2], known[3], known[4], known[5], known[6] };
+        glyph.Advance = place.Advance;
         // The soft hyphen shows only where a line breaks, and no line breaks here.
         if (point == kSoftHyphen)
             continue;
-        const std::size_t cellLeft = static_cast<std::size_t>(code % kGridSide) * static_cast<std::size_t>(grid.CellWidth);
-        const std::size_t cellTop = static_cast<std::size_t>(code / kGridSide) * static_cast<std::size_t>(grid.CellHeight);
-        for (std::size_t y = 0; y < static_cast<std::size_t>(grid.CellHeight); ++y) {
-            const std::uint8_t* row = coverage.data() + (cellTop + y) * gridWidth + cellLeft;
-            std::copy(row, row + grid.CellWidth, box.begin() + static_cast<std::ptrdiff_t>(y * static_cast<std::size_t>(grid.CellWidth)));
+        if (place.Width <= 0 || place.Height <= 0 || place.SheetX < 0 || place.SheetY < 0
+            || static_cast<std::size_t>(place.SheetX + place.Width) > sheetWidth || static_cast<std::size_t>(place.SheetY + place.Height) > sheetHeight)
+            throw std::runtime_error("Couldn't lay out the window font's glyphs");
+        box.resize(static_cast<std::size_t>(place.Width) * static_cast<std::size_t>(place.Height));
+        for (int y = 0; y < place.Height; ++y) {
+            const std::uint8_t* row = sheet.data() + static_cast<std::size_t>(place.SheetY + y) * sheetWidth + static_cast<std::size_t>(place.SheetX);
+            std::copy(row, row + place.Width, box.begin() + static_cast<std::ptrdiff_t>(y) * place.Width);
         }
-        AddTrimmedGlyph(atlas, glyph, box, grid.CellWidth, grid.CellHeight, -grid.PenLeft, -grid.PenTop);
+        AddTrimmedGlyph(atlas, glyph, box, place.Width, place.Height, place.Left, place.Top);
     }
     atlas.Coverage.shrink_to_fit();
     return m_atlases.emplace(points, std::move(atlas)).first->second;

@@ -9,15 +9,14 @@
 
 extern "C" {
 
-// Measures the 256 code points (0: no glyph) at pixelsPerEm in the window font. Writes the line
-// height, the width and height of the cell each glyph is drawn in, the pen's distance from a
-// cell's left and top edges (the text box's corner), then each code point's advance: 5 + 256
-// numbers.
+// Lays out the 256 code points (0: no glyph) at pixelsPerEm in the window font on a sheet, each
+// in a box around its ink. Writes the line height, the sheet's width and height, then for each
+// code point its advance, its box's corner relative to the text box's (left, top), its box's
+// width and height, and where the box lies on the sheet (x, y): 3 + 7 x 256 numbers.
 TAVREL_PAGE_IMPORT(measure_glyphs)
 void tavrel_page_measure_glyphs(float pixelsPerEm, const std::uint32_t* codePoints, std::int32_t* facts);
 
-// Draws the 256 code points in a 16 x 16 grid of the cells measured, white on nothing, and writes
-// the grid's coverage (alpha, 0..255) row by row.
+// Draws the sheet measured, white on nothing, and writes its coverage (alpha, 0..255) row by row.
 TAVREL_PAGE_IMPORT(draw_glyphs)
 void tavrel_page_draw_glyphs(float pixelsPerEm, const std::uint32_t* codePoints, std::uint8_t* coverage);
 

@@ -91,54 +91,72 @@
     module.exports.tavrel_set_seen(document.visibilityState === "visible" ? 1 : 0);
   }
 
-  // The font engine's side of the glyphs: a size's 256 glyphs in a 16 x 16 grid of equal cells.
+  // The font engine's side of the glyphs: a size's 256 glyphs on one sheet, each in a box just
+  // around its ink (a pixel of room for the antialiasing each side), in rows of boxes.
   const glyphCanvas = new OffscreenCanvas(1, 1);
   const glyphContext = glyphCanvas.getContext("2d", { willReadFrequently: true });
-
+  const kSheetWidth = 1024;
+  const kRoom = 1;
   // Measured once a size: the module asks for the measures, then for the drawing.
-  const grids = new Map();
+  const sheets = new Map();
 
-  function measureGrid(pixelsPerEm, codePointsPointer) {
-    if (grids.has(pixelsPerEm)) return grids.get(pixelsPerEm);
+  function measureSheet(pixelsPerEm, codePointsPointer) {
+    if (sheets.has(pixelsPerEm)) return sheets.get(pixelsPerEm);
     glyphContext.font = `${pixelsPerEm}px "${kFontFamily}"`;
-    const points = new Uint32Array(memory(), codePointsPointer, 256);
     const line = glyphContext.measureText("X");
     const ascent = Math.ceil(line.fontBoundingBoxAscent - 1e-3);
     const lineHeight = Math.ceil(line.fontBoundingBoxAscent + line.fontBoundingBoxDescent - 1e-3);
-    const advances = Array.from(points, (point) => (point ? Math.round(glyphContext.measureText(String.fromCodePoint(point)).width) : 0));
-    // Room around the pen for ink that reaches beyond the advance or the line.
-    const margin = Math.ceil(pixelsPerEm / 2);
-    const grid = { ascent, lineHeight, advances, margin, cellWidth: Math.max(...advances) + 2 * margin, cellHeight: lineHeight + 2 * margin };
-    grids.set(pixelsPerEm, grid);
-    return grid;
+    const glyphs = [];
+    let x = 0, y = 0, rowHeight = 0;
+    for (const point of new Uint32Array(memory(), codePointsPointer, 256)) {
+      if (!point) {
+        glyphs.push(null);
+        continue;
+      }
+      const text = String.fromCodePoint(point);
+      const measure = glyphContext.measureText(text);
+      // The box relative to the pen on the baseline.
+      const left = Math.floor(-measure.actualBoundingBoxLeft) - kRoom;
+      const top = Math.floor(-measure.actualBoundingBoxAscent) - kRoom;
+      const width = Math.max(1, Math.ceil(measure.actualBoundingBoxRight) + kRoom - left);
+      const height = Math.max(1, Math.ceil(measure.actualBoundingBoxDescent) + kRoom - top);
+      if (x + width > kSheetWidth) {
+        x = 0;
+        y += rowHeight;
+        rowHeight = 0;
+      }
+      glyphs.push({ text, advance: Math.round(measure.width), left, top, width, height, x, y });
+      x += width;
+      rowHeight = Math.max(rowHeight, height);
+    }
+    const sheet = { lineHeight, ascent, glyphs, width: kSheetWidth, height: y + rowHeight };
+    sheets.set(pixelsPerEm, sheet);
+    return sheet;
   }
 
   const imports = {
     tavrel: {
       measure_glyphs(pixelsPerEm, codePointsPointer, factsPointer) {
-        const grid = measureGrid(pixelsPerEm, codePointsPointer);
-        const facts = new Int32Array(memory(), factsPointer, 5 + 256);
-        facts.set([grid.lineHeight, grid.cellWidth, grid.cellHeight, grid.margin, grid.margin]);
-        facts.set(grid.advances, 5);
+        const sheet = measureSheet(pixelsPerEm, codePointsPointer);
+        const facts = new Int32Array(memory(), factsPointer, 3 + 7 * 256);
+        facts.set([sheet.lineHeight, sheet.width, sheet.height]);
+        sheet.glyphs.forEach((glyph, code) => {
+          // Boxes relative to the text box, whose top is the ascent above the baseline.
+          if (glyph) facts.set([glyph.advance, glyph.left, glyph.top + sheet.ascent, glyph.width, glyph.height, glyph.x, glyph.y], 3 + 7 * code);
+        });
       },
       draw_glyphs(pixelsPerEm, codePointsPointer, coveragePointer) {
-        const grid = measureGrid(pixelsPerEm, codePointsPointer);
-        const points = new Uint32Array(memory(), codePointsPointer, 256);
-        const width = grid.cellWidth * 16;
-        const height = grid.cellHeight * 16;
-        glyphCanvas.width = width;
-        glyphCanvas.height = height;
+        const sheet = measureSheet(pixelsPerEm, codePointsPointer);
+        glyphCanvas.width = sheet.width;
+        glyphCanvas.height = Math.max(1, sheet.height);
         glyphContext.font = `${pixelsPerEm}px "${kFontFamily}"`;
         glyphContext.fillStyle = "#fff";
         glyphContext.textBaseline = "alphabetic";
-        points.forEach((point, code) => {
-          if (!point) return;
-          const x = (code % 16) * grid.cellWidth + grid.margin;
-          const y = Math.floor(code / 16) * grid.cellHeight + grid.margin + grid.ascent;
-          glyphContext.fillText(String.fromCodePoint(point), x, y);
-        });
-        const pixels = glyphContext.getImageData(0, 0, width, height).data;
-        const coverage = new Uint8Array(memory(), coveragePointer, width * height);
+        for (const glyph of sheet.glyphs) {
+          if (glyph) glyphContext.fillText(glyph.text, glyph.x - glyph.left, glyph.y - glyph.top);
+        }
+        const pixels = glyphContext.getImageData(0, 0, glyphCanvas.width, glyphCanvas.height).data;
+        const coverage = new Uint8Array(memory(), coveragePointer, sheet.width * sheet.height);
         for (let index = 0; index < coverage.length; ++index) coverage[index] = pixels[index * 4 + 3];
       },
       open_window(captionPointer, captionLength, cssWidth, cssHeight, width, height) {
