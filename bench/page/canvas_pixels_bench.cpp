@@ -1,5 +1,5 @@
 // The cost of turning the image into the canvas' pixels, once per frame shown, at the page's two
-// sizes: the vector path and the one-pixel-at-a-time one, median of 15 runs of 200 frames.
+// sizes: median of 15 runs of 200 frames.
 // Run under node: node build-web/bench/page/tavrel_canvas_pixels_bench.js
 #include "platform/web/canvas_pixels.h"
 
@@ -10,9 +10,7 @@
 
 namespace {
 
-using Convert = void (*)(const std::uint32_t*, std::size_t, std::uint32_t*);
-
-double MedianMicroseconds(Convert convert, const std::vector<std::uint32_t>& image, std::vector<std::uint32_t>& canvas)
+double MedianMicroseconds(void (*convert)(const std::uint32_t*, std::size_t, std::uint32_t*), const std::vector<std::uint32_t>& image, std::vector<std::uint32_t>& canvas)
 {
     constexpr int kFrames = 200;
     std::vector<double> runs;
@@ -33,7 +31,6 @@ int main()
     for (const auto& [width, height] : { std::pair { 545, 336 }, std::pair { 1090, 672 } }) {
         std::vector<std::uint32_t> image(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0x0064FF64);
         std::vector<std::uint32_t> canvas(image.size());
-        std::printf("%d x %d: %.1f us a frame, one by one %.1f us\n", width, height,
-            MedianMicroseconds(tavrel::web::ToCanvasPixels, image, canvas), MedianMicroseconds(tavrel::web::ToCanvasPixelsOneByOne, image, canvas));
+        std::printf("%d x %d: %.1f us a frame\n", width, height, MedianMicroseconds(tavrel::web::ToCanvasPixels, image, canvas));
     }
 }

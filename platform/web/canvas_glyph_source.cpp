@@ -58,11 +58,13 @@ const GlyphAtlas& CanvasGlyphSource::AtlasAt(int points)
     static const std::array<std::uint32_t, 256> codePoints = CodePoints();
     const float pixelsPerEm = static_cast<float>(points) * static_cast<float>(m_dotsPerInch) / 72.0f;
     std::array<std::int32_t, kSheetFacts + kGlyphFacts * 256> facts {};
-    tavrel_page_measure_glyphs(pixelsPerEm, codePoints.data(), facts.data());
+    if (!tavrel_page_measure_glyphs(pixelsPerEm, codePoints.data(), facts.data()))
+        throw std::runtime_error("Couldn't measure the window font's glyphs");
     const auto sheetWidth = static_cast<std::size_t>(facts[1]);
     const auto sheetHeight = static_cast<std::size_t>(facts[2]);
     std::vector<std::uint8_t> sheet(sheetWidth * sheetHeight);
-    tavrel_page_draw_glyphs(pixelsPerEm, codePoints.data(), sheet.data());
+    if (!tavrel_page_draw_glyphs(pixelsPerEm, codePoints.data(), sheet.data()))
+        throw std::runtime_error("Couldn't draw the window font's glyphs");
 
     GlyphAtlas atlas;
     atlas.LineHeight = facts[0];

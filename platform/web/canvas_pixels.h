@@ -10,7 +10,4 @@ namespace tavrel::web {
 // rgba holds count pixels; it may not overlap pixels.
 void ToCanvasPixels(const std::uint32_t* pixels, std::size_t count, std::uint32_t* rgba);
 
-// The same, one pixel at a time: the reference the vector path is held to.
-void ToCanvasPixelsOneByOne(const std::uint32_t* pixels, std::size_t count, std::uint32_t* rgba);
-
 }

@@ -1,6 +1,6 @@
 // What the module asks of the page (platform/web/page/tavrel.js): the browser's font engine, the
 // canvas and the place where a failure is shown. Each is a JavaScript function the page hands the
-// module when it starts it.
+// module when it starts it; those that can fail return false then, having told the console why.
 #pragma once
 
 #include <cstdint>
@@ -14,20 +14,20 @@ extern "C" {
 // code point its advance, its box's corner relative to the text box's (left, top), its box's
 // width and height, and where the box lies on the sheet (x, y): 3 + 7 x 256 numbers.
 TAVREL_PAGE_IMPORT(measure_glyphs)
-void tavrel_page_measure_glyphs(float pixelsPerEm, const std::uint32_t* codePoints, std::int32_t* facts);
+bool tavrel_page_measure_glyphs(float pixelsPerEm, const std::uint32_t* codePoints, std::int32_t* facts);
 
 // Draws the sheet measured, white on nothing, and writes its coverage (alpha, 0..255) row by row.
 TAVREL_PAGE_IMPORT(draw_glyphs)
-void tavrel_page_draw_glyphs(float pixelsPerEm, const std::uint32_t* codePoints, std::uint8_t* coverage);
+bool tavrel_page_draw_glyphs(float pixelsPerEm, const std::uint32_t* codePoints, std::uint8_t* coverage);
 
 // Puts the window on the page: the caption as the title, a canvas of the given pixels shown at
 // the given CSS size.
 TAVREL_PAGE_IMPORT(open_window)
-void tavrel_page_open_window(const char* caption, int captionLength, int cssWidth, int cssHeight, int width, int height);
+bool tavrel_page_open_window(const char* caption, int captionLength, int cssWidth, int cssHeight, int width, int height);
 
 // Shows an image of RGBA bytes on the canvas.
 TAVREL_PAGE_IMPORT(show_image)
-void tavrel_page_show_image(const std::uint8_t* rgba, int width, int height);
+bool tavrel_page_show_image(const std::uint8_t* rgba, int width, int height);
 
 // The error report: the message shown where the canvas was, and on the console.
 TAVREL_PAGE_IMPORT(report_failure)

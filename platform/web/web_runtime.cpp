@@ -6,6 +6,7 @@
 #include "platform/web/page_imports.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace tavrel::web {
 
@@ -22,9 +23,10 @@ public:
 
     void Show() override
     {
-        tavrel_page_open_window(m_design.Caption.data(), static_cast<int>(m_design.Caption.size()),
-            TwipsToPixels(m_design.ClientWidthTwips, kStandardDotsPerInch), TwipsToPixels(m_design.ClientHeightTwips, kStandardDotsPerInch),
-            ImageWidth(), ImageHeight());
+        if (!tavrel_page_open_window(m_design.Caption.data(), static_cast<int>(m_design.Caption.size()),
+                TwipsToPixels(m_design.ClientWidthTwips, kStandardDotsPerInch), TwipsToPixels(m_design.ClientHeightTwips, kStandardDotsPerInch),
+                ImageWidth(), ImageHeight()))
+            throw std::runtime_error("Couldn't open the window");
         PrepareFontSizes(m_design.SmallestPrintSize, m_design.LargestPrintSize);
     }
 
@@ -96,7 +98,8 @@ void WebRuntime::PresentIfChanged()
     const auto count = static_cast<std::size_t>(image.Width()) * static_cast<std::size_t>(image.Height());
     m_canvasPixels.resize(count);
     ToCanvasPixels(image.Data(), count, m_canvasPixels.data());
-    tavrel_page_show_image(reinterpret_cast<const std::uint8_t*>(m_canvasPixels.data()), image.Width(), image.Height());
+    if (!tavrel_page_show_image(reinterpret_cast<const std::uint8_t*>(m_canvasPixels.data()), image.Width(), image.Height()))
+        throw std::runtime_error("Couldn't show the window's image");
 }
 
 }

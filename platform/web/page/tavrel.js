@@ -77,66 +77,114 @@
     if (answer !== kNoTimer) timer = setTimeout(turn, Math.ceil(answer / 1000));
   }
 
+  // The error report for what the module's own catching cannot reach (a trap: memory out of
+  // bounds, the stack exhausted).
+  function fail(message) {
+    page.failure = message;
+    console.error(`tavrel: ${message}`);
+    end();
+    showNotice((notice) => notice.append(message));
+  }
+
+  // Calls into the module; what escapes it ends the program with its message.
+  function call(name, ...args) {
+    try {
+      return module.exports[name](...args);
+    } catch (error) {
+      fail(`The program stopped: ${error.message}`);
+      return kProgramEnded;
+    }
+  }
+
   function turn() {
-    schedule(module.exports.tavrel_turn());
+    schedule(call("tavrel_turn"));
   }
 
   // Any key that reaches the page ends the program, a lone modifier included.
   function onKey(event) {
     const shift = (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0);
-    schedule(module.exports.tavrel_key(event.keyCode & 0x7fff, shift));
+    schedule(call("tavrel_key", event.keyCode & 0x7fff, shift));
   }
 
   function onVisibility() {
-    module.exports.tavrel_set_seen(document.visibilityState === "visible" ? 1 : 0);
+    call("tavrel_set_seen", document.visibilityState === "visible" ? 1 : 0);
   }
 
-  // The font engine's side of the glyphs: a size's 256 glyphs on one sheet, each in a box just
-  // around its ink (a pixel of room for the antialiasing each side), in rows of boxes.
-  const glyphCanvas = new OffscreenCanvas(1, 1);
-  const glyphContext = glyphCanvas.getContext("2d", { willReadFrequently: true });
   const kSheetWidth = 1024;
-  const kRoom = 1;
-  // Measured once a size: the module asks for the measures, then for the drawing.
+  // The font engine's side of the glyphs: a size's 256 glyphs on one sheet, each in a box around
+  // its ink, in rows of boxes. The glyphs are measured once, large, and their measures scaled to
+  // each size (a measure costs as much as drawing a glyph, a size's reading as much as its area):
+  // the box has two pixels of room each side for hinting and antialiasing, and the module trims
+  // it to the ink drawn.
+  // Without willReadFrequently: Chromium then draws text several times faster, which outweighs
+  // the one reading a size.
+  const glyphCanvas = new OffscreenCanvas(kSheetWidth, 1);
+  const glyphContext = glyphCanvas.getContext("2d");
+  const kRoom = 2;
+  const kMeasuredSize = 100;
+  let glyphsPerEm = null;
   const sheets = new Map();
 
+  function measurePerEm(codePointsPointer) {
+    glyphContext.font = `${kMeasuredSize}px "${kFontFamily}"`;
+    glyphsPerEm = Array.from(new Uint32Array(memory(), codePointsPointer, 256), (point) => {
+      if (!point) return null;
+      const text = String.fromCodePoint(point);
+      const measure = glyphContext.measureText(text);
+      const perEm = (length) => length / kMeasuredSize;
+      return { text, advance: perEm(measure.width), left: perEm(measure.actualBoundingBoxLeft), right: perEm(measure.actualBoundingBoxRight),
+        ascent: perEm(measure.actualBoundingBoxAscent), descent: perEm(measure.actualBoundingBoxDescent) };
+    });
+  }
+
+  // Measured once a size: the module asks for the measures, then for the drawing.
   function measureSheet(pixelsPerEm, codePointsPointer) {
     if (sheets.has(pixelsPerEm)) return sheets.get(pixelsPerEm);
+    if (!glyphsPerEm) measurePerEm(codePointsPointer);
     glyphContext.font = `${pixelsPerEm}px "${kFontFamily}"`;
     const line = glyphContext.measureText("X");
     const ascent = Math.ceil(line.fontBoundingBoxAscent - 1e-3);
     const lineHeight = Math.ceil(line.fontBoundingBoxAscent + line.fontBoundingBoxDescent - 1e-3);
-    const glyphs = [];
     let x = 0, y = 0, rowHeight = 0;
-    for (const point of new Uint32Array(memory(), codePointsPointer, 256)) {
-      if (!point) {
-        glyphs.push(null);
-        continue;
-      }
-      const text = String.fromCodePoint(point);
-      const measure = glyphContext.measureText(text);
+    const glyphs = glyphsPerEm.map((perEm) => {
+      if (!perEm) return null;
       // The box relative to the pen on the baseline.
-      const left = Math.floor(-measure.actualBoundingBoxLeft) - kRoom;
-      const top = Math.floor(-measure.actualBoundingBoxAscent) - kRoom;
-      const width = Math.max(1, Math.ceil(measure.actualBoundingBoxRight) + kRoom - left);
-      const height = Math.max(1, Math.ceil(measure.actualBoundingBoxDescent) + kRoom - top);
+      const left = Math.floor(-perEm.left * pixelsPerEm) - kRoom;
+      const top = Math.floor(-perEm.ascent * pixelsPerEm) - kRoom;
+      const width = Math.max(1, Math.ceil(perEm.right * pixelsPerEm) + kRoom - left);
+      const height = Math.max(1, Math.ceil(perEm.descent * pixelsPerEm) + kRoom - top);
       if (x + width > kSheetWidth) {
         x = 0;
         y += rowHeight;
         rowHeight = 0;
       }
-      glyphs.push({ text, advance: Math.round(measure.width), left, top, width, height, x, y });
+      const glyph = { text: perEm.text, advance: Math.round(perEm.advance * pixelsPerEm), left, top, width, height, x, y };
       x += width;
       rowHeight = Math.max(rowHeight, height);
-    }
+      return glyph;
+    });
     const sheet = { lineHeight, ascent, glyphs, width: kSheetWidth, height: y + rowHeight };
     sheets.set(pixelsPerEm, sheet);
     return sheet;
   }
 
+  // An import that can fail answers false, and the console says why; the module then reports the
+  // failure in its own words.
+  function answering(step) {
+    return (...args) => {
+      try {
+        step(...args);
+        return true;
+      } catch (error) {
+        console.error(`tavrel: ${error.message}`);
+        return false;
+      }
+    };
+  }
+
   const imports = {
     tavrel: {
-      measure_glyphs(pixelsPerEm, codePointsPointer, factsPointer) {
+      measure_glyphs: answering((pixelsPerEm, codePointsPointer, factsPointer) => {
         const sheet = measureSheet(pixelsPerEm, codePointsPointer);
         const facts = new Int32Array(memory(), factsPointer, 3 + 7 * 256);
         facts.set([sheet.lineHeight, sheet.width, sheet.height]);
@@ -144,22 +192,23 @@
           // Boxes relative to the text box, whose top is the ascent above the baseline.
           if (glyph) facts.set([glyph.advance, glyph.left, glyph.top + sheet.ascent, glyph.width, glyph.height, glyph.x, glyph.y], 3 + 7 * code);
         });
-      },
-      draw_glyphs(pixelsPerEm, codePointsPointer, coveragePointer) {
+      }),
+      draw_glyphs: answering((pixelsPerEm, codePointsPointer, coveragePointer) => {
         const sheet = measureSheet(pixelsPerEm, codePointsPointer);
-        glyphCanvas.width = sheet.width;
-        glyphCanvas.height = Math.max(1, sheet.height);
+        // Grown when a sheet needs it, and only then: a canvas resized is a canvas made anew.
+        if (glyphCanvas.height < sheet.height) glyphCanvas.height = sheet.height;
+        glyphContext.clearRect(0, 0, sheet.width, sheet.height);
         glyphContext.font = `${pixelsPerEm}px "${kFontFamily}"`;
         glyphContext.fillStyle = "#fff";
         glyphContext.textBaseline = "alphabetic";
         for (const glyph of sheet.glyphs) {
           if (glyph) glyphContext.fillText(glyph.text, glyph.x - glyph.left, glyph.y - glyph.top);
         }
-        const pixels = glyphContext.getImageData(0, 0, glyphCanvas.width, glyphCanvas.height).data;
+        const pixels = glyphContext.getImageData(0, 0, sheet.width, Math.max(1, sheet.height)).data;
         const coverage = new Uint8Array(memory(), coveragePointer, sheet.width * sheet.height);
         for (let index = 0; index < coverage.length; ++index) coverage[index] = pixels[index * 4 + 3];
-      },
-      open_window(captionPointer, captionLength, cssWidth, cssHeight, width, height) {
+      }),
+      open_window: answering((captionPointer, captionLength, cssWidth, cssHeight, width, height) => {
         document.title = stringAt(captionPointer, captionLength);
         canvas = document.createElement("canvas");
         canvas.width = width;
@@ -168,18 +217,14 @@
         canvas.style.height = `${cssHeight}px`;
         context = canvas.getContext("2d", { alpha: false });
         document.body.prepend(canvas);
-      },
-      show_image(rgbaPointer, width, height) {
+      }),
+      show_image: answering((rgbaPointer, width, height) => {
         context.putImageData(new ImageData(new Uint8ClampedArray(memory(), rgbaPointer, width * height * 4), width, height), 0, 0);
         page.frames += 1;
         if (page.firstFrameAt === null) page.firstFrameAt = performance.now();
-      },
+      }),
       report_failure(messagePointer, length) {
-        const message = stringAt(messagePointer, length);
-        page.failure = message;
-        console.error(`tavrel: ${message}`);
-        end();
-        showNotice((notice) => notice.append(message));
+        fail(stringAt(messagePointer, length));
       },
     },
     // Views of the memory are made anew at every use, so a grown memory needs nothing more.
@@ -220,15 +265,13 @@
       module = compiled.instance;
       module.exports._initialize();
     } catch (error) {
-      page.failure = `Couldn't load the program: ${error.message}`;
-      console.error(`tavrel: ${page.failure}`);
-      showNotice((notice) => notice.append(page.failure));
+      fail(`Couldn't load the program: ${error.message}`);
       return;
     }
     addEventListener("keydown", onKey, true);
     document.addEventListener("visibilitychange", onVisibility);
     const dotsPerInch = Math.round(96 * (window.devicePixelRatio || 1));
-    const answer = module.exports.tavrel_start(dotsPerInch);
+    const answer = call("tavrel_start", dotsPerInch);
     if (document.visibilityState !== "visible") onVisibility();
     schedule(answer);
   }

@@ -92,12 +92,16 @@ class Page {
     this.browser = browser;
     this.sessionId = sessionId;
     this.consoleErrors = [];
+    this.uncaught = [];
     browser.on((message) => {
       if (message.sessionId !== sessionId) return;
       if (message.method === "Runtime.consoleAPICalled" && message.params.type === "error")
         this.consoleErrors.push(message.params.args.map((arg) => arg.value ?? arg.description).join(" "));
-      if (message.method === "Runtime.exceptionThrown")
-        this.consoleErrors.push(message.params.exceptionDetails.exception?.description ?? message.params.exceptionDetails.text);
+      if (message.method === "Runtime.exceptionThrown") {
+        const description = message.params.exceptionDetails.exception?.description ?? message.params.exceptionDetails.text;
+        this.consoleErrors.push(description);
+        this.uncaught.push(description);
+      }
       if (message.method === "Log.entryAdded" && message.params.entry.level === "error")
         this.consoleErrors.push(message.params.entry.text);
     });

@@ -52,13 +52,22 @@ function checkRain(png) {
   check(greens.length >= 5, `only ${greens.length} greens`);
 }
 
-async function openRain(browser, url, scale) {
+async function openPage(browser, url, scale, scriptBefore = null) {
   const page = await browser.openPage();
   await page.send("Runtime.enable");
   await page.send("Log.enable");
+  if (scriptBefore) {
+    await page.send("Page.enable");
+    await page.send("Page.addScriptToEvaluateOnNewDocument", { source: scriptBefore });
+  }
   await page.send("Emulation.setDeviceMetricsOverride", { width: 800, height: 600, deviceScaleFactor: scale, mobile: false });
   await page.send("Page.navigate", { url });
   await page.waitFor("window.tavrel && (tavrel.frames > 0 || tavrel.failure !== null)");
+  return page;
+}
+
+async function openRain(browser, url, scale) {
+  const page = await openPage(browser, url, scale);
   check((await page.evaluate("tavrel.failure")) === null, `the program failed: ${await page.evaluate("tavrel.failure")}`);
   return page;
 }
@@ -124,6 +133,21 @@ const scenarios = {
   async "key-ends"(browser, url) {
     const page = await openRain(browser, url, 1);
     await checkEndsOnKey(page, () => page.press("a", "KeyA", 65));
+  },
+
+  // A failure while starting (here the browser refusing the glyphs' pixels) is the error report:
+  // its message in the canvas' place and on the console, never an uncaught exception.
+  async "failure-reported"(browser, url) {
+    const refusePixels = 'OffscreenCanvasRenderingContext2D.prototype.getImageData = () => { throw new Error("no pixels here"); };';
+    const page = await openPage(browser, url, 1, refusePixels);
+    const expected = "Couldn't draw the window font's glyphs";
+    check((await page.evaluate("tavrel.failure")) === expected, `the failure reported is "${await page.evaluate("tavrel.failure")}"`);
+    check((await canvasFacts(page)) === null, "the canvas is still there");
+    const notice = await page.evaluate("document.getElementById('notice').textContent");
+    check(notice === expected, `the page says "${notice}"`);
+    check(page.consoleErrors.includes(`tavrel: ${expected}`), `the console has not the failure: ${page.consoleErrors.join("; ")}`);
+    check(!page.uncaught.length, `uncaught exceptions: ${page.uncaught.join("; ")}`);
+    check((await page.evaluate("tavrel.frames")) === 0, "frames were shown");
   },
 
   async "shift-alone-ends"(browser, url) {
