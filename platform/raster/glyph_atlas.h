@@ -43,6 +43,14 @@ public:
 
     // The atlas for a whole number of points, made on first use and kept.
     virtual const GlyphAtlas& AtlasAt(int points) = 0;
+
+    // Makes the atlases of every whole size from smallest to largest points, for a source that
+    // makes several at once for less than one at a time.
+    virtual void MakeAtlases(int smallest, int largest)
+    {
+        for (int points = smallest; points <= largest; ++points)
+            AtlasAt(points);
+    }
 };
 
 }

@@ -62,11 +62,7 @@ void RasterSurface::DrawInto(std::uint32_t* framebuffer)
     m_changed = true;
 }
 
-void RasterSurface::PrepareFontSizes(int smallest, int largest)
-{
-    for (int points = smallest; points <= largest; ++points)
-        m_glyphs.AtlasAt(points);
-}
+void RasterSurface::PrepareFontSizes(int smallest, int largest) { m_glyphs.MakeAtlases(smallest, largest); }
 
 bool RasterSurface::TakeChanged()
 {

@@ -5,6 +5,7 @@
 #include "platform/raster/glyph_atlas.h"
 
 #include <map>
+#include <vector>
 
 namespace tavrel::web {
 
@@ -13,8 +14,12 @@ public:
     explicit CanvasGlyphSource(int dotsPerInch);
 
     const GlyphAtlas& AtlasAt(int points) override;
+    // All on one sheet: the page reads a canvas once for them all.
+    void MakeAtlases(int smallest, int largest) override;
 
 private:
+    void MakeOnOneSheet(const std::vector<int>& sizes);
+
     int m_dotsPerInch;
     std::map<int, GlyphAtlas> m_atlases;
 };

@@ -9,16 +9,17 @@
 
 extern "C" {
 
-// Lays out the 256 code points (0: no glyph) at pixelsPerEm in the window font on a sheet, each
-// in a box around its ink. Writes the line height, the sheet's width and height, then for each
-// code point its advance, its box's corner relative to the text box's (left, top), its box's
-// width and height, and where the box lies on the sheet (x, y): 3 + 7 x 256 numbers.
+// Lays out the 256 code points (0: no glyph) at each of sizeCount sizes (pixels per em) in the
+// window font on one sheet, each glyph in a box around its ink. Writes the sheet's width and
+// height, then for each size its line height and for each code point its advance, its box's
+// corner relative to the text box's (left, top), its box's width and height, and where the box
+// lies on the sheet (x, y): 2 + sizeCount x (1 + 7 x 256) numbers.
 TAVREL_PAGE_IMPORT(measure_glyphs)
-bool tavrel_page_measure_glyphs(float pixelsPerEm, const std::uint32_t* codePoints, std::int32_t* facts);
+bool tavrel_page_measure_glyphs(const float* pixelsPerEm, int sizeCount, const std::uint32_t* codePoints, std::int32_t* facts);
 
 // Draws the sheet measured, white on nothing, and writes its coverage (alpha, 0..255) row by row.
 TAVREL_PAGE_IMPORT(draw_glyphs)
-bool tavrel_page_draw_glyphs(float pixelsPerEm, const std::uint32_t* codePoints, std::uint8_t* coverage);
+bool tavrel_page_draw_glyphs(const float* pixelsPerEm, int sizeCount, const std::uint32_t* codePoints, std::uint8_t* coverage);
 
 // Puts the window on the page: the caption as the title, a canvas of the given pixels shown at
 // the given CSS size.

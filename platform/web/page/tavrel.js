@@ -110,20 +110,18 @@
     call("tavrel_set_seen", document.visibilityState === "visible" ? 1 : 0);
   }
 
+  // The font engine's side of the glyphs: the 256 glyphs of every size the module asks for on one
+  // sheet, each in a box around its ink, read from the canvas at once. The glyphs are measured
+  // once, large, and their measures scaled to each size (a measure costs as much as drawing a
+  // glyph): the box has two pixels of room each side for hinting and antialiasing, and the module
+  // trims it to the ink drawn. The canvas has no willReadFrequently: Chromium then draws text
+  // several times faster, which outweighs its one slower reading.
   const kSheetWidth = 1024;
-  // The font engine's side of the glyphs: a size's 256 glyphs on one sheet, each in a box around
-  // its ink, in rows of boxes. The glyphs are measured once, large, and their measures scaled to
-  // each size (a measure costs as much as drawing a glyph, a size's reading as much as its area):
-  // the box has two pixels of room each side for hinting and antialiasing, and the module trims
-  // it to the ink drawn.
-  // Without willReadFrequently: Chromium then draws text several times faster, which outweighs
-  // the one reading a size.
-  const glyphCanvas = new OffscreenCanvas(kSheetWidth, 1);
-  const glyphContext = glyphCanvas.getContext("2d");
   const kRoom = 2;
   const kMeasuredSize = 100;
+  const glyphCanvas = new OffscreenCanvas(kSheetWidth, 1);
+  const glyphContext = glyphCanvas.getContext("2d");
   let glyphsPerEm = null;
-  const sheets = new Map();
 
   function measurePerEm(codePointsPointer) {
     glyphContext.font = `${kMeasuredSize}px "${kFontFamily}"`;
@@ -137,34 +135,42 @@
     });
   }
 
-  // Measured once a size: the module asks for the measures, then for the drawing.
-  function measureSheet(pixelsPerEm, codePointsPointer) {
-    if (sheets.has(pixelsPerEm)) return sheets.get(pixelsPerEm);
+  // Measured once for a set of sizes: the module asks for the measures, then for the drawing.
+  // Boxes run in rows across the sheet, size after size.
+  const sheets = new Map();
+
+  function measureSheet(pixelsPerEmPointer, sizeCount, codePointsPointer) {
+    const sizes = Array.from(new Float32Array(memory(), pixelsPerEmPointer, sizeCount));
+    const key = sizes.join(" ");
+    if (sheets.has(key)) return sheets.get(key);
     if (!glyphsPerEm) measurePerEm(codePointsPointer);
-    glyphContext.font = `${pixelsPerEm}px "${kFontFamily}"`;
-    const line = glyphContext.measureText("X");
-    const ascent = Math.ceil(line.fontBoundingBoxAscent - 1e-3);
-    const lineHeight = Math.ceil(line.fontBoundingBoxAscent + line.fontBoundingBoxDescent - 1e-3);
     let x = 0, y = 0, rowHeight = 0;
-    const glyphs = glyphsPerEm.map((perEm) => {
-      if (!perEm) return null;
-      // The box relative to the pen on the baseline.
-      const left = Math.floor(-perEm.left * pixelsPerEm) - kRoom;
-      const top = Math.floor(-perEm.ascent * pixelsPerEm) - kRoom;
-      const width = Math.max(1, Math.ceil(perEm.right * pixelsPerEm) + kRoom - left);
-      const height = Math.max(1, Math.ceil(perEm.descent * pixelsPerEm) + kRoom - top);
-      if (x + width > kSheetWidth) {
-        x = 0;
-        y += rowHeight;
-        rowHeight = 0;
-      }
-      const glyph = { text: perEm.text, advance: Math.round(perEm.advance * pixelsPerEm), left, top, width, height, x, y };
-      x += width;
-      rowHeight = Math.max(rowHeight, height);
-      return glyph;
+    const fonts = sizes.map((pixelsPerEm) => {
+      glyphContext.font = `${pixelsPerEm}px "${kFontFamily}"`;
+      const line = glyphContext.measureText("X");
+      const ascent = Math.ceil(line.fontBoundingBoxAscent - 1e-3);
+      const lineHeight = Math.ceil(line.fontBoundingBoxAscent + line.fontBoundingBoxDescent - 1e-3);
+      const glyphs = glyphsPerEm.map((perEm) => {
+        if (!perEm) return null;
+        // The box relative to the pen on the baseline.
+        const left = Math.floor(-perEm.left * pixelsPerEm) - kRoom;
+        const top = Math.floor(-perEm.ascent * pixelsPerEm) - kRoom;
+        const width = Math.max(1, Math.ceil(perEm.right * pixelsPerEm) + kRoom - left);
+        const height = Math.max(1, Math.ceil(perEm.descent * pixelsPerEm) + kRoom - top);
+        if (x + width > kSheetWidth) {
+          x = 0;
+          y += rowHeight;
+          rowHeight = 0;
+        }
+        const glyph = { text: perEm.text, advance: Math.round(perEm.advance * pixelsPerEm), left, top, width, height, x, y };
+        x += width;
+        rowHeight = Math.max(rowHeight, height);
+        return glyph;
+      });
+      return { pixelsPerEm, lineHeight, ascent, glyphs };
     });
-    const sheet = { lineHeight, ascent, glyphs, width: kSheetWidth, height: y + rowHeight };
-    sheets.set(pixelsPerEm, sheet);
+    const sheet = { fonts, width: kSheetWidth, height: y + rowHeight };
+    sheets.set(key, sheet);
     return sheet;
   }
 
@@ -184,29 +190,37 @@
 
   const imports = {
     tavrel: {
-      measure_glyphs: answering((pixelsPerEm, codePointsPointer, factsPointer) => {
-        const sheet = measureSheet(pixelsPerEm, codePointsPointer);
-        const facts = new Int32Array(memory(), factsPointer, 3 + 7 * 256);
-        facts.set([sheet.lineHeight, sheet.width, sheet.height]);
-        sheet.glyphs.forEach((glyph, code) => {
-          // Boxes relative to the text box, whose top is the ascent above the baseline.
-          if (glyph) facts.set([glyph.advance, glyph.left, glyph.top + sheet.ascent, glyph.width, glyph.height, glyph.x, glyph.y], 3 + 7 * code);
+      measure_glyphs: answering((pixelsPerEmPointer, sizeCount, codePointsPointer, factsPointer) => {
+        const sheet = measureSheet(pixelsPerEmPointer, sizeCount, codePointsPointer);
+        const facts = new Int32Array(memory(), factsPointer, 2 + sizeCount * (1 + 7 * 256));
+        facts.set([sheet.width, sheet.height]);
+        sheet.fonts.forEach((font, size) => {
+          const start = 2 + size * (1 + 7 * 256);
+          facts[start] = font.lineHeight;
+          font.glyphs.forEach((glyph, code) => {
+            // Boxes relative to the text box, whose top is the ascent above the baseline.
+            if (glyph) facts.set([glyph.advance, glyph.left, glyph.top + font.ascent, glyph.width, glyph.height, glyph.x, glyph.y], start + 1 + 7 * code);
+          });
         });
       }),
-      draw_glyphs: answering((pixelsPerEm, codePointsPointer, coveragePointer) => {
-        const sheet = measureSheet(pixelsPerEm, codePointsPointer);
+      draw_glyphs: answering((pixelsPerEmPointer, sizeCount, codePointsPointer, coveragePointer) => {
+        const sheet = measureSheet(pixelsPerEmPointer, sizeCount, codePointsPointer);
         // Grown when a sheet needs it, and only then: a canvas resized is a canvas made anew.
         if (glyphCanvas.height < sheet.height) glyphCanvas.height = sheet.height;
         glyphContext.clearRect(0, 0, sheet.width, sheet.height);
-        glyphContext.font = `${pixelsPerEm}px "${kFontFamily}"`;
         glyphContext.fillStyle = "#fff";
         glyphContext.textBaseline = "alphabetic";
-        for (const glyph of sheet.glyphs) {
-          if (glyph) glyphContext.fillText(glyph.text, glyph.x - glyph.left, glyph.y - glyph.top);
+        for (const font of sheet.fonts) {
+          glyphContext.font = `${font.pixelsPerEm}px "${kFontFamily}"`;
+          for (const glyph of font.glyphs) {
+            if (glyph) glyphContext.fillText(glyph.text, glyph.x - glyph.left, glyph.y - glyph.top);
+          }
         }
         const pixels = glyphContext.getImageData(0, 0, sheet.width, Math.max(1, sheet.height)).data;
         const coverage = new Uint8Array(memory(), coveragePointer, sheet.width * sheet.height);
         for (let index = 0; index < coverage.length; ++index) coverage[index] = pixels[index * 4 + 3];
+        // Drawn once: the sheet's measures are not needed again.
+        sheets.clear();
       }),
       open_window: answering((captionPointer, captionLength, cssWidth, cssHeight, width, height) => {
         document.title = stringAt(captionPointer, captionLength);
