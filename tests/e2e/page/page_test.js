@@ -69,6 +69,9 @@ async function openPage(browser, url, scale, scriptBefore = null) {
 async function openRain(browser, url, scale) {
   const page = await openPage(browser, url, scale);
   check((await page.evaluate("tavrel.failure")) === null, `the program failed: ${await page.evaluate("tavrel.failure")}`);
+  // Every glyph's ink lies inside the box the page measured for it, none cut.
+  const cut = await page.evaluate("tavrel.glyphsAtTheirBoxEdge");
+  check(cut === 0, `${cut} glyphs have ink at the edge of their box`);
   return page;
 }
 
