@@ -19,6 +19,8 @@ def main(font_path, code_points_path, output_path):
     options.layout_features = []
     options.name_IDs = [1, 2]
     options.notdef_outline = True
+    # FontForge's timestamp, which fontTools would drop anyway, with a message.
+    options.drop_tables += ["FFTM"]
     font = subset.load_font(font_path, options)
     subsetter = subset.Subsetter(options)
     subsetter.populate(unicodes=code_points)
