@@ -102,7 +102,7 @@ __attribute__((export_name("tavrel_set_seen"))) void tavrel_set_seen(int seen)
     });
 }
 
-// Tick handlers run so far: with the frames shown, the page's counters of frames and rain steps.
+// Tick handlers run so far, for the page's counters.
 __attribute__((export_name("tavrel_ticks_run"))) double tavrel_ticks_run()
 {
     const Program& program = TheProgram();

@@ -1,5 +1,6 @@
 // The page in headless Chromium: served as static files, it rains in a canvas of the window's
-// size at the page's scale, 64 steps and 64 frames a second, and any key ends it.
+// size at the page's scale, 64 steps and 64 frames a second, merges the ticks a frozen tab
+// missed, and any key ends it.
 //
 // usage: node page_test.js PAGE_DIR SCENARIO [SCREENSHOT.png]
 "use strict";
@@ -109,12 +110,14 @@ const scenarios = {
     await new Promise((resolve) => setTimeout(resolve, 500));
     check(!first.equals(await page.screenshot()), "the rain did not change in half a second");
 
-    const counted = "[tavrel.frames, tavrel.steps, performance.now()]";
-    const [frames0, steps0, time0] = await page.evaluate(counted);
+    // Every tick is a frame's or a step's, and every frame drawn is shown while the page is seen.
+    const counted = "[tavrel.frames, tavrel.ticks, performance.now()]";
+    const [frames0, ticks0, time0] = await page.evaluate(counted);
     await new Promise((resolve) => setTimeout(resolve, 5000));
-    const [frames1, steps1, time1] = await page.evaluate(counted);
+    const [frames1, ticks1, time1] = await page.evaluate(counted);
     const seconds = (time1 - time0) / 1000;
-    for (const [what, count] of [["frames", frames1 - frames0], ["steps", steps1 - steps0]]) {
+    const frames = frames1 - frames0;
+    for (const [what, count] of [["frames", frames], ["steps", ticks1 - ticks0 - frames]]) {
       const rate = count / seconds;
       console.log(`${what}: ${rate.toFixed(2)} a second`);
       check(Math.abs(rate - 64) <= 64 * 0.02, `${rate.toFixed(2)} ${what} a second, not 64`);
@@ -131,6 +134,29 @@ const scenarios = {
     if (screenshotFile) fs.writeFileSync(screenshotFile, shot);
     checkRain(decodePng(shot));
     check(page.consoleErrors.length === 0, `console errors: ${page.consoleErrors.join("; ")}`);
+  },
+
+  // A page the browser stops for a second (a frozen background tab) takes the ticks it missed as
+  // one per timer when it runs again, and goes on at 64 a second each: it never catches up. It
+  // comes back hidden, so its frames are passed over, not shown.
+  async "late-ticks-merged"(browser, url) {
+    const page = await openRain(browser, url, 1);
+    await page.send("Page.enable");
+    const before = await page.evaluate("tavrel.ticks");
+    await page.send("Page.setWebLifecycleState", { state: "frozen" });
+    await new Promise((resolve) => setTimeout(resolve, 1000));
+    await page.send("Page.setWebLifecycleState", { state: "active" });
+    await new Promise((resolve) => setTimeout(resolve, 100));
+    const after = await page.evaluate("tavrel.ticks");
+    // Two timers: the missed ones merged, 0.1 s of running, and what the freezing took to start.
+    check(after - before <= 2 * (1 + 7 + 4), `${after - before} ticks across a second frozen and 0.1 s after: missed ticks were caught up`);
+    const counted = "[tavrel.ticks, tavrel.frames, performance.now(), document.visibilityState]";
+    const [ticks0, frames0, time0] = await page.evaluate(counted);
+    await new Promise((resolve) => setTimeout(resolve, 1000));
+    const [ticks1, frames1, time1, visibility] = await page.evaluate(counted);
+    const rate = (ticks1 - ticks0) / ((time1 - time0) / 1000);
+    check(Math.abs(rate - 128) <= 128 * 0.05, `${rate.toFixed(2)} ticks a second once running again, not 128`);
+    if (visibility === "hidden") check(frames1 === frames0, "frames were shown while the page was hidden");
   },
 
   async "key-ends"(browser, url) {
