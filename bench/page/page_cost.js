@@ -71,8 +71,6 @@ async function measure(browser, url, scale, seconds) {
   const firstFrameAt = await page.evaluate("tavrel.firstFrameAt");
   const elapsed = (at1 - at0) / 1000;
   const ticks = elapsed * kTicksPerSecond;
-  await page.send("Page.navigate", { url: "about:blank" });
-  await browser.send("Target.closeTarget", { targetId: (await browser.send("Target.getTargets")).targetInfos.find((info) => info.type === "page" && info.url === "about:blank")?.targetId }).catch(() => {});
   return { cpuPerTick: ((cpu1 - cpu0) * 1000) / ticks, modulePerFrame: (time1 - time0) / (frames1 - frames0), fps: (frames1 - frames0) / elapsed, firstFrameAt };
 }
 
