@@ -7,10 +7,8 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/../tools/setup.sh"
 SECONDS_EACH=${1:-5}
 ROUNDS=${2:-5}
-build_page -DTAVREL_BUILD_TESTS=OFF >/dev/null
-export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
-emcmake cmake -S "$PROJECT_DIR" -B "$PROJECT_DIR/build-web-nosimd" -DTAVREL_WASM_SIMD=OFF -DTAVREL_BUILD_TESTS=OFF >/dev/null
-cmake --build "$PROJECT_DIR/build-web-nosimd" -j "$(nproc)" >/dev/null
+build_page build-web -DTAVREL_BUILD_TESTS=OFF >/dev/null
+build_page build-web-nosimd -DTAVREL_WASM_SIMD=OFF -DTAVREL_BUILD_TESTS=OFF >/dev/null
 
 SITE=$(mktemp -d)
 trap 'kill "$SERVER" 2>/dev/null; rm -rf "$SITE"' EXIT

@@ -38,11 +38,12 @@ configure_and_build() {
     cmake --build "$PROJECT_DIR/$dir" -j "$(nproc)"
 }
 
-# build_page [cmake options...]: the page, built with emscripten in build-web/; the site is
-# build-web/page/. Emscripten's own tools run on node and look for their modules where Debian
-# installs them, which a node from elsewhere does not search.
+# build_page DIR [cmake options...]: the page, built with emscripten in DIR (build-web/ for the
+# README's commands; the site is DIR/page/). Emscripten's own tools run on node and look for their
+# modules where Debian installs them, which a node from elsewhere does not search.
 build_page() {
+    local dir=$1; shift
     export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
-    emcmake cmake -S "$PROJECT_DIR" -B "$PROJECT_DIR/build-web" "$@" >/dev/null
-    cmake --build "$PROJECT_DIR/build-web" -j "$(nproc)"
+    emcmake cmake -S "$PROJECT_DIR" -B "$PROJECT_DIR/$dir" "$@" >/dev/null
+    cmake --build "$PROJECT_DIR/$dir" -j "$(nproc)"
 }

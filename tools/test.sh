@@ -38,7 +38,7 @@ for arch in i686 x86_64; do
 done
 
 echo "== The page (WebAssembly): unit tests under node"
-build_page -DTAVREL_WARNINGS_AS_ERRORS=ON -DTAVREL_BUILD_TESTS=ON
+build_page build-web -DTAVREL_WARNINGS_AS_ERRORS=ON -DTAVREL_BUILD_TESTS=ON
 ctest --test-dir "$PROJECT_DIR/build-web" --output-on-failure -j "$(nproc)"
 
 echo "== Release build: every test"

@@ -173,16 +173,19 @@ void BlendRowsScalar(const GlyphRows& rows)
         BlendScalar(rows.Pixels + row * rows.Pitch, rows.Coverage + row * rows.Stride, 0, rows.Count, rows.Ink);
 }
 
-#if defined(__SSE2__)
-void BlendRowsSse2(const GlyphRows& rows)
+// A 128-bit path's rows: whole groups of four, then the scalar mix for a row's last pixels.
+template<int (*BlendGroups)(std::uint32_t*, const std::uint8_t*, int, int, std::uint32_t)>
+void BlendRowsInGroupsOfFour(const GlyphRows& rows)
 {
     for (int row = 0; row < rows.Rows; ++row) {
         std::uint32_t* pixels = rows.Pixels + row * rows.Pitch;
         const std::uint8_t* coverage = rows.Coverage + row * rows.Stride;
-        const int done = BlendSse2(pixels, coverage, rows.Count, rows.GroupSpan, rows.Ink);
+        const int done = BlendGroups(pixels, coverage, rows.Count, rows.GroupSpan, rows.Ink);
         BlendScalar(pixels, coverage, done, rows.Count, rows.Ink);
     }
 }
+
+#if defined(__SSE2__)
 
 TAVREL_AVX2 void BlendRowsAvx2(const GlyphRows& rows)
 {
@@ -199,18 +202,6 @@ TAVREL_AVX2 void BlendRowsAvx2(const GlyphRows& rows)
 }
 #endif
 
-#if defined(__wasm_simd128__)
-void BlendRowsSimd128(const GlyphRows& rows)
-{
-    for (int row = 0; row < rows.Rows; ++row) {
-        std::uint32_t* pixels = rows.Pixels + row * rows.Pitch;
-        const std::uint8_t* coverage = rows.Coverage + row * rows.Stride;
-        const int done = BlendSimd128(pixels, coverage, rows.Count, rows.GroupSpan, rows.Ink);
-        BlendScalar(pixels, coverage, done, rows.Count, rows.Ink);
-    }
-}
-#endif
-
 using RowsBlender = void (*)(const GlyphRows&);
 
 RowsBlender BlenderFor(BlendPath path)
@@ -218,13 +209,13 @@ RowsBlender BlenderFor(BlendPath path)
     switch (path) {
 #if defined(__wasm_simd128__)
     case BlendPath::Simd128:
-        return BlendRowsSimd128;
+        return BlendRowsInGroupsOfFour<BlendSimd128>;
 #endif
 #if defined(__SSE2__)
     case BlendPath::Avx2:
         return BlendRowsAvx2;
     case BlendPath::Sse2:
-        return BlendRowsSse2;
+        return BlendRowsInGroupsOfFour<BlendSse2>;
 #endif
     default:
         return BlendRowsScalar;
