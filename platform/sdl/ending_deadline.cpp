@@ -16,7 +16,9 @@ std::array<struct sigaction, kEndingSignals.size()> g_chained {};
 volatile std::sig_atomic_t g_status = 0;
 volatile std::sig_atomic_t g_signalled = 0;
 
-void EndAtDeadline(int) { _exit(g_status); }
+// An end the deadline forces after a signal says so as the signal's own default action would,
+// with 128 + its number, so that a supervisor can tell it from a clean end.
+void EndAtDeadline(int) { _exit(g_signalled != 0 ? 128 + g_signalled : g_status); }
 
 void ArmDeadline()
 {
@@ -31,7 +33,7 @@ void ArmDeadline()
 // program the ordinary way within the second.
 void ArmDeadlineAndChain(int signal)
 {
-    g_signalled = 1;
+    g_signalled = signal;
     ArmDeadline();
     for (std::size_t index = 0; index < kEndingSignals.size(); ++index) {
         if (kEndingSignals[index] == signal && g_chained[index].sa_handler != SIG_DFL && g_chained[index].sa_handler != SIG_IGN)

@@ -321,8 +321,21 @@ signals-end | signals-end-without-manager)
         PROGRAM_PID=$!
         wait_until 10 xdotool search --onlyvisible --name '^Form1$' || fail "no window: $(program_state)"
         kill -"$signal" "$PROGRAM_PID"
-        expect_exit 1 0
+        # Status 0 is the close request's: a forced end at the deadline says 128 + the signal.
+        expect_exit 10 0
     done
+    ;;
+signal-forced-end)
+    # A program whose display stops answering cannot reach its close request: the deadline
+    # ends it a second after SIGTERM, with 143 (128 + 15), so that a supervisor can tell.
+    start_display
+    start_program "$PROGRAM"
+    kill -STOP "$XVFB_PID"
+    sleep 0.2
+    kill -TERM "$PROGRAM_PID"
+    wait_until 10 program_ended
+    kill -CONT "$XVFB_PID"
+    expect_exit 1 143
     ;;
 close-ends)
     start_display
