@@ -10,21 +10,70 @@ WINE32_LIBRARIES="gcc-12-base libgcc-s1 libc6 libbrotli1 libmd0 libbsd0 libexpat
     libfontconfig1 libxau6 libxdmcp6 libxcb1 libx11-6 libxcomposite1 libxfixes3 libxrender1 libxcursor1 libxext6 libxi6
     libxinerama1 libxrandr2"
 
+# Whether a folder is this user's alone: a real folder (no link), owned by this user and
+# writable by nobody else, under folders that are root's or this user's and that others cannot
+# change (or that are sticky, as /tmp is). What the cache holds runs as this user, root too.
+private_folder() {
+    local folder=$1 path owner mode
+    [ -d "$folder" ] && [ ! -L "$folder" ] || { echo "$folder is not a folder"; return 1; }
+    read -r owner mode < <(stat -c '%u %a' "$folder")
+    [ "$owner" = "$(id -u)" ] || { echo "$folder belongs to user $owner"; return 1; }
+    (( 8#$mode & 8#022 )) && { echo "$folder can be changed by others (mode $mode)"; return 1; }
+    path=$(realpath "$folder")
+    while [ "$path" != / ]; do
+        path=$(dirname "$path")
+        read -r owner mode < <(stat -c '%u %a' "$path")
+        [ "$owner" = 0 ] || [ "$owner" = "$(id -u)" ] || { echo "$path belongs to user $owner"; return 1; }
+        (( 8#$mode & 8#022 )) && ! (( 8#$mode & 8#1000 )) && { echo "$path can be changed by others (mode $mode)"; return 1; }
+    done
+    return 0
+}
+
+# Makes the cache folder (mode 700) where it is missing, and refuses one that is not this user's
+# alone, or that is the root or the home folder itself, which preparing it would empty.
+open_wine32_cache() {
+    local resolved reason
+    resolved=$(realpath -m "$WINE32_CACHE")
+    [ "$resolved" != / ] && [ "$resolved" != "$(realpath -m "$HOME")" ] \
+        || fail "TAVREL_WINE32_CACHE is $WINE32_CACHE: it must be a folder of its own, not / or the home folder"
+    [ -e "$WINE32_CACHE" ] || [ -L "$WINE32_CACHE" ] || (umask 077 && mkdir -p "$WINE32_CACHE") || fail "cannot make $WINE32_CACHE"
+    reason=$(private_folder "$WINE32_CACHE") || fail "refusing the 32-bit Wine cache: $reason"
+    local lock=$WINE32_CACHE/.lock
+    if [ -e "$lock" ] || [ -L "$lock" ]; then
+        [ -f "$lock" ] && [ ! -L "$lock" ] && [ "$(stat -c %u "$lock")" = "$(id -u)" ] \
+            || fail "refusing the 32-bit Wine cache: its lock $lock is not this user's own file"
+    fi
+}
+
+# apt downloads as its own unprivileged user where it runs as root: into a folder of that user's.
+apt_download_folder() {
+    local folder
+    folder=$(mktemp -d "${TMPDIR:-/tmp}/tavrel-wine32-apt.XXXXXX") || fail "cannot make a folder for apt"
+    if [ "$(id -u)" = 0 ] && id _apt >/dev/null 2>&1; then
+        chown _apt "$folder" || fail "cannot give $folder to apt's user"
+    fi
+    echo "$folder"
+}
+
 # Makes $WINE32_CACHE/root once: apt with a configuration of its own (its lists, its cache, the
 # i386 architecture) downloads the packages, dpkg unpacks them, and ldconfig indexes the root so
 # that its loader never reads the host's cache. Fails with the reason when it cannot.
 prepare_wine32_root() {
+    open_wine32_cache
     local root=$WINE32_CACHE/root
     [ -f "$root/.complete" ] && return 0
-    mkdir -p "$WINE32_CACHE" || fail "cannot make $WINE32_CACHE"
     (
         flock 9
         [ -f "$root/.complete" ] && exit 0
-        local apt=$WINE32_CACHE/apt wine_version
+        local apt wine_version
         wine_version=$(dpkg-query -W -f='${Version}' wine64) || fail "wine64 is not installed"
-        rm -rf "$apt" "$root"
-        mkdir -p "$apt/lists/partial" "$apt/archives/partial" "$apt/etc/preferences.d" "$apt/etc/sources.list.d" "$root"
+        apt=$(apt_download_folder)
+        trap 'rm -rf "$apt"' EXIT
+        rm -rf "$root"
+        mkdir -p "$root"
+        mkdir -p "$apt/lists/partial" "$apt/archives/partial" "$apt/etc/preferences.d" "$apt/etc/sources.list.d"
         : >"$apt/status"
+        [ "$(id -u)" = 0 ] && id _apt >/dev/null 2>&1 && chown -R _apt "$apt/lists" "$apt/archives"
         cat >"$apt/etc/sources.list" <<SOURCES
 deb http://deb.debian.org/debian bookworm main
 deb http://deb.debian.org/debian bookworm-updates main
@@ -52,6 +101,7 @@ CONF
         for library in $WINE32_LIBRARIES; do packages+=("$library:i386"); done
         (cd "$apt/archives" && apt-get download -qq "${packages[@]}") >"$apt/download.txt" 2>&1 \
             || fail "downloading 32-bit Wine failed: $(tail -3 "$apt/download.txt")"
+        ! grep -i "unsandboxed" "$apt/download.txt" || fail "apt downloaded as root, not as its own user"
         for package in "$apt"/archives/*.deb; do
             dpkg -x "$package" "$root" || fail "cannot unpack $package"
         done
@@ -60,9 +110,9 @@ CONF
         ln -sf /usr/lib/wine/wine64 "$root/usr/lib/wine/wine64"
         # QEMU comes with every machine it emulates; only the i386 one is kept.
         find "$root/usr/bin" -name 'qemu-*' ! -name qemu-i386 -delete
-        rm -rf "$apt" "$root/usr/share/doc" "$root/usr/share/man"
+        rm -rf "$root/usr/share/doc" "$root/usr/share/man"
         touch "$root/.complete"
-    ) 9>"$WINE32_CACHE.lock" || exit 1
+    ) 9>>"$WINE32_CACHE/.lock" || exit 1
 }
 
 # Leaves in WINE a loader that runs 32-bit Wine from the cache under QEMU.
