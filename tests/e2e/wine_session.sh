@@ -48,3 +48,17 @@ stop_wine() {
     timeout 10 wineserver -w 2>/dev/null
     stop_display
 }
+
+# Has Wine trace the program's waits and the images it shows, with timestamps, into its stderr.
+trace_turns() {
+    wine_setting 'HKCU\Software\Wine\Debug' RelayInclude REG_SZ 'gdi32.SetDIBitsToDevice;user32.MsgWaitForMultipleObjects'
+    export WINEDEBUG=+timestamp,+relay
+}
+
+# The tick rules (tick_rules.py) on the turns traced, after the first seconds given.
+check_tick_rules() {
+    local settle=$1 here
+    here=$(dirname "${BASH_SOURCE[0]}")
+    python3 "$here/wine_turns.py" "$WORK_DIR/stderr.txt" "$settle" >"$WORK_DIR/turns.json" || fail "no turns in the trace"
+    python3 "$here/tick_rules.py" "$WORK_DIR/turns.json" || fail "the ticks broke a rule"
+}

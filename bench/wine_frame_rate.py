@@ -2,7 +2,7 @@
 after the first seconds given, and the ticks lost: the periods of the 1/64 s grid that the frames
 span, less the frames. A frame that comes late, with the next one on time, loses nothing; one
 that comes after a second tick fell due does, as the two ticks merge.
-Usage: frame_rate.py TRACE SETTLE_SECONDS"""
+Usage: wine_frame_rate.py TRACE SETTLE_SECONDS"""
 import sys
 
 PERIOD = 1 / 64
