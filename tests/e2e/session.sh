@@ -32,7 +32,7 @@ start_display() {
     # a poll of the tests' own, say, and drops a connection being made meanwhile: the program's.
     ${XVFB_PREFIX:-} Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-1280x800x24}" ${SECOND_SCREEN:+-screen 1 "$SECOND_SCREEN"} -nolisten tcp -noreset ${XVFB_OPTIONS:-} 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
-    read -r -t 10 display_number <"$fifo" || fail "Xvfb did not start"
+    read -r -t 30 display_number <"$fifo" || fail "Xvfb did not start"
     rm -f "$fifo"
     export DISPLAY=":$display_number"
     [ "${NO_WINDOW_MANAGER:-}" = 1 ] && return
@@ -42,7 +42,7 @@ start_display() {
     for attempt in 1 2 3; do
         openbox ${OPENBOX_CONFIG:+--config-file "$OPENBOX_CONFIG"} >"$WORK_DIR/openbox.txt" 2>&1 &
         WM_PID=$!
-        wait_until 10 sh -c "wmctrl -m || ! kill -0 $WM_PID" && wmctrl -m >/dev/null 2>&1 && return
+        wait_until 30 sh -c "wmctrl -m || ! kill -0 $WM_PID" && wmctrl -m >/dev/null 2>&1 && return
         kill "$WM_PID" 2>/dev/null
     done
     fail "the window manager did not start: $(cat "$WORK_DIR/openbox.txt")"
@@ -58,14 +58,14 @@ stop_display() {
 trap stop_display EXIT
 
 # Starts the program (a command and its arguments) and waits for its window, leaving its id in
-# WINDOW. WINDOW_WAIT gives the seconds to wait, 10 unless set.
+# WINDOW. WINDOW_WAIT gives the seconds to wait, 30 unless set (a loaded host may take long).
 start_program() {
     "$@" 2>"$WORK_DIR/stderr.txt" &
     PROGRAM_PID=$!
-    wait_until "${WINDOW_WAIT:-10}" xdotool search --onlyvisible --name '^Form1$' || fail "no visible window named Form1 appeared; $(program_state)"
+    wait_until "${WINDOW_WAIT:-30}" xdotool search --onlyvisible --name '^Form1$' || fail "no visible window named Form1 appeared; $(program_state)"
     WINDOW=$(xdotool search --onlyvisible --name '^Form1$' | head -1)
     # Only a window manager activates windows; without one the wait would only run out.
-    [ "${NO_WINDOW_MANAGER:-}" = 1 ] || wait_until 5 xdotool windowactivate --sync "$WINDOW"
+    [ "${NO_WINDOW_MANAGER:-}" = 1 ] || wait_until 15 xdotool windowactivate --sync "$WINDOW"
 }
 
 program_running() { kill -0 "$PROGRAM_PID" 2>/dev/null; }

@@ -10,8 +10,8 @@ of each timer's grid (the slot of a time t being floor((t - t0) / P)):
 - no two ticks share a slot;
 - where the record has the program's requests for its next turn, each aims at the next grid
   point, rounded up to the host's whole milliseconds: never early, never late;
-- where it has none, the ticks that end a gap of more than a slot mostly lie well into their
-  slot, as a host's delay puts them, not on the grid as a program that waits too long does.
+- where it has none, the ticks that end a gap of more than a slot lie anywhere in their slot,
+  as a host's delays put them, not all alike as a program that waits too long puts them.
 Times within the record's resolution of a slot's edge may count on either side. A name may stand
 for several timers of one grid (the record's multiplicity): each rule then counts that many ticks.
 
@@ -64,15 +64,24 @@ def broken_rules(turns, name, multiplicity, grid):
     return found
 
 
-def late_gap_ends(turns, name, grid):
-    """Of the ticks that end a gap of more than a slot, how many start well into their slot."""
-    ticking = [turn["start"] for turn in turns if turn["ticks"].get(name, 0)]
-    gaps = late = 0
-    for before, after in zip(ticking, ticking[1:]):
-        if grid.earliest(after) - grid.latest(before) > 1:
-            gaps += 1
-            late += (after - grid.phase) % grid.period > 2 * grid.tolerance
-    return gaps, late
+def gap_end_lateness(turns, name, grid):
+    """How far into its slot each turn starts that ends a gap of more than a slot after the
+    last tick (at the latest, in the slot its turn ended in)."""
+    ticking = [turn for turn in turns if turn["ticks"].get(name, 0)]
+    return [(after["start"] - grid.phase) % grid.period for before, after in zip(ticking, ticking[1:])
+            if grid.earliest(after["start"]) - grid.latest(before["end"]) > 1]
+
+
+def most_alike(values, period, width):
+    """The most values that lie within a window of the width given, on a circle of the period."""
+    ordered = sorted(values)
+    circle = ordered + [value + period for value in ordered]
+    most = start = 0
+    for end, value in enumerate(circle):
+        while value - circle[start] > width:
+            start += 1
+        most = max(most, min(end - start + 1, len(ordered)))
+    return most
 
 
 def bad_request(requests, grids):
@@ -105,12 +114,15 @@ def check(record):
         grid = min(fits, key=lambda grid: sum((start - grid.phase) % period for start in starts))
         grids.append(grid)
         ticks = sum(turn["ticks"].get(name, 0) for turn in turns)
-        gaps, late = late_gap_ends(turns, name, grid)
+        lateness = gap_end_lateness(turns, name, grid)
+        alike = most_alike(lateness, period, 4 * tolerance)
         span = (turns[-1]["end"] - turns[0]["start"]) / 1000
         print(f"{name}: {ticks} ticks in {len(turns)} turns over {span:.3f} s ({ticks / span / multiplicity:.2f} a second); "
-              f"{gaps} gaps merged, {late} of them ending late; grid phase {grid.phase:.2f} ms")
-        if not requests and gaps >= 12 and late < gaps / 4:
-            problems.append(f"{gaps - late} of {gaps} merged gaps of {name} end on the grid: the program waits too long")
+              f"{len(lateness)} gaps merged, {alike} of them ending alike; grid phase {grid.phase:.2f} ms")
+        # A host's delays end gaps anywhere in a slot; a program that waits too long ends them
+        # all the same way into it.
+        if not requests and len(lateness) >= 12 and alike > 0.6 * len(lateness):
+            problems.append(f"{alike} of {len(lateness)} merged gaps of {name} end alike in their slot: the program waits too long")
     if requests and grids and len(grids) == len(record["timers"]):
         problem = bad_request(requests, grids)
         if problem:

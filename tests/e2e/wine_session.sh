@@ -59,6 +59,7 @@ trace_turns() {
 check_tick_rules() {
     local settle=$1 here
     here=$(dirname "${BASH_SOURCE[0]}")
+    [ -n "${TAVREL_KEEP_TRACE:-}" ] && cp "$WORK_DIR/stderr.txt" "$TAVREL_KEEP_TRACE"
     python3 "$here/wine_turns.py" "$WORK_DIR/stderr.txt" "$settle" >"$WORK_DIR/turns.json" || fail "no turns in the trace"
     python3 "$here/tick_rules.py" "$WORK_DIR/turns.json" || fail "the ticks broke a rule"
 }

@@ -1,7 +1,9 @@
 """The turns of a Windows build under Wine, from a relay trace with timestamps (+timestamp,+relay)
 of user32.MsgWaitForMultipleObjects and gdi32.SetDIBitsToDevice, as a record for tick_rules.py:
-a turn runs from a wait's return to the next wait's call, and its frames are the images it shows.
-The first seconds given are left out (the prefix settling). Wine stamps whole milliseconds.
+a turn runs from a wait's return (or, before the first wait, from the first image: a program
+that is always behind never waits) to the next wait's call, and its frames are the images it
+shows.
+The turns over by the first seconds given are left out (the prefix settling). Wine stamps whole milliseconds.
 Usage: wine_turns.py TRACE SETTLE_SECONDS > RECORD.json"""
 import json
 import sys
@@ -21,10 +23,16 @@ for line in open(trace, errors="replace"):
         turn["end"] = at
         turns.append(turn)
         turn = None
-    elif "Call gdi32.SetDIBitsToDevice" in rest and turn:
-        turn["ticks"]["frames"] += 1
+    elif "Call gdi32.SetDIBitsToDevice" in rest:
+        if not turn and not turns:
+            turn = {"start": at, "end": at, "ticks": {"frames": 0}}
+        if turn:
+            turn["ticks"]["frames"] += 1
+            turn["end"] = at
+if turn:
+    turns.append(turn)
 if not any(turn["ticks"]["frames"] for turn in turns):
     sys.exit("no frames in the trace")
 first_frame = next(turn["start"] for turn in turns if turn["ticks"]["frames"])
-turns = [turn for turn in turns if turn["start"] >= first_frame + settle * 1000]
+turns = [turn for turn in turns if turn["end"] >= first_frame + settle * 1000]
 json.dump({"period": 15.625, "resolution": 1.0, "timers": {"frames": 1}, "turns": turns}, sys.stdout)

@@ -118,7 +118,7 @@ class Page {
   }
 
   // Waits until the expression is true, up to a timeout in milliseconds.
-  async waitFor(expression, timeout = 10000) {
+  async waitFor(expression, timeout = 30000) {
     const end = Date.now() + timeout;
     while (Date.now() < end) {
       if (await this.evaluate(expression)) return;

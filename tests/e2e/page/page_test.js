@@ -129,7 +129,7 @@ async function canvasFacts(page) {
 
 async function checkEndsOnKey(page, press) {
   await press();
-  await page.waitFor("tavrel.ended", 2000);
+  await page.waitFor("tavrel.ended");
   check((await canvasFacts(page)) === null, "the canvas is still there");
   const notice = await page.evaluate("document.getElementById('notice').textContent");
   check(/ended/.test(notice), `the page does not say the program ended: "${notice}"`);
@@ -149,8 +149,15 @@ const scenarios = {
     const first = await page.screenshot();
     if (screenshotFile) fs.writeFileSync(screenshotFile, first);
     checkRain(decodePng(first));
-    await new Promise((resolve) => setTimeout(resolve, 500));
-    check(!first.equals(await page.screenshot()), "the rain did not change in half a second");
+    // Another frame shown: the rain changes (within seconds, however busy the host).
+    const changed = async () => {
+      for (let tries = 0; tries < 20; ++tries) {
+        await new Promise((resolve) => setTimeout(resolve, 500));
+        if (!first.equals(await page.screenshot())) return true;
+      }
+      return false;
+    };
+    check(await changed(), "the rain did not change in ten seconds");
 
     // Five seconds of frames and steps, each on its grid of 1/64 s, whatever the host delivered;
     // the rate itself is the benchmarks' to measure.
