@@ -81,7 +81,7 @@ void CanvasGlyphSource::MakeOnOneSheet(const std::vector<int>& sizes)
         throw std::runtime_error("Couldn't measure the window font's glyphs");
     const auto sheetWidth = static_cast<std::size_t>(facts[0]);
     const auto sheetHeight = static_cast<std::size_t>(facts[1]);
-    std::vector<std::uint8_t> sheet(sheetWidth * sheetHeight);
+    std::vector<std::uint8_t> sheet(sheetWidth * sheetHeight * 4);
     if (!tavrel_page_draw_glyphs(pixelsPerEm.data(), sizeCount, codePoints.data(), sheet.data()))
         throw std::runtime_error("Couldn't draw the window font's glyphs");
 
@@ -105,9 +105,11 @@ void CanvasGlyphSource::MakeOnOneSheet(const std::vector<int>& sizes)
                 || static_cast<std::size_t>(place.SheetX + place.Width) > sheetWidth || static_cast<std::size_t>(place.SheetY + place.Height) > sheetHeight)
                 throw std::runtime_error("Couldn't lay out the window font's glyphs");
             box.resize(static_cast<std::size_t>(place.Width) * static_cast<std::size_t>(place.Height));
+            // The coverage is each pixel's alpha, its fourth byte.
             for (int y = 0; y < place.Height; ++y) {
-                const std::uint8_t* row = sheet.data() + static_cast<std::size_t>(place.SheetY + y) * sheetWidth + static_cast<std::size_t>(place.SheetX);
-                std::copy(row, row + place.Width, box.begin() + static_cast<std::ptrdiff_t>(y) * place.Width);
+                const std::uint8_t* row = sheet.data() + (static_cast<std::size_t>(place.SheetY + y) * sheetWidth + static_cast<std::size_t>(place.SheetX)) * 4;
+                for (int x = 0; x < place.Width; ++x)
+                    box[static_cast<std::size_t>(y * place.Width + x)] = row[x * 4 + 3];
             }
             AddTrimmedGlyph(atlas, glyph, box, place.Width, place.Height, place.Left, place.Top);
         }

@@ -17,12 +17,14 @@ extern "C" {
 TAVREL_PAGE_IMPORT(measure_glyphs)
 bool tavrel_page_measure_glyphs(const float* pixelsPerEm, int sizeCount, const std::uint32_t* codePoints, std::int32_t* facts);
 
-// Draws the sheet measured, white on nothing, and writes its coverage (alpha, 0..255) row by row.
+// Draws the sheet measured, white on nothing, and writes its pixels as the canvas holds them
+// (RGBA, row by row): the alpha is the coverage. The module takes the alpha it needs, so that the
+// page copies the pixels in one piece.
 TAVREL_PAGE_IMPORT(draw_glyphs)
-bool tavrel_page_draw_glyphs(const float* pixelsPerEm, int sizeCount, const std::uint32_t* codePoints, std::uint8_t* coverage);
+bool tavrel_page_draw_glyphs(const float* pixelsPerEm, int sizeCount, const std::uint32_t* codePoints, std::uint8_t* rgba);
 
-// Puts the window on the page: the caption as the title, a canvas of the given pixels shown at
-// the given CSS size.
+// Puts the window on the page: the caption as the title, the canvas (laid out at the given CSS
+// size before the program started) given the pixels of the client area.
 TAVREL_PAGE_IMPORT(open_window)
 bool tavrel_page_open_window(const char* caption, int captionLength, int cssWidth, int cssHeight, int width, int height);
 

@@ -2,6 +2,7 @@
 // and the page's visibility. Every one catches what escapes, so that a fault reaches the page as
 // the error report with its message, never as a bare browser exception.
 #include "app/window.h"
+#include "platform/display_scale.h"
 #include "platform/web/web_runtime.h"
 
 #include <memory>
@@ -61,13 +62,19 @@ double NextTurn(Program& program)
 
 extern "C" {
 
-// Starts the program at 96 times the page's device pixel ratio; then as tavrel_turn.
-__attribute__((export_name("tavrel_start"))) double tavrel_start(int dotsPerInch)
+// The window's client area in CSS pixels (its size at 96 dots per inch), which the page lays the
+// canvas out at before it starts the program.
+__attribute__((export_name("tavrel_css_width"))) int tavrel_css_width() { return TwipsToPixels(Tavrel::kDesign.ClientWidthTwips, kStandardDotsPerInch); }
+__attribute__((export_name("tavrel_css_height"))) int tavrel_css_height() { return TwipsToPixels(Tavrel::kDesign.ClientHeightTwips, kStandardDotsPerInch); }
+
+// Starts the program at 96 times the page's device pixel ratio, with the canvas' box in device
+// pixels as its client area; then as tavrel_turn.
+__attribute__((export_name("tavrel_start"))) double tavrel_start(int dotsPerInch, int clientWidth, int clientHeight)
 {
-    return Guarded([dotsPerInch](Program& program) {
+    return Guarded([=](Program& program) {
         if (program.Runtime)
             return kProgramEnded;
-        program.Runtime = std::make_unique<web::WebRuntime>(Tavrel::kDesign, dotsPerInch);
+        program.Runtime = std::make_unique<web::WebRuntime>(Tavrel::kDesign, dotsPerInch, clientWidth, clientHeight);
         program.Window = std::make_unique<Tavrel>(*program.Runtime);
         if (!program.Runtime->Start(*program.Window))
             return kProgramEnded;

@@ -14,9 +14,8 @@ namespace tavrel::web {
 // the client area's pixels at the page's scale and the size in CSS pixels the window has at 100%.
 class WebRuntime::CanvasSurface final : public RasterSurface {
 public:
-    CanvasSurface(GlyphSource& glyphs, const FormDesign& design, int dotsPerInch)
-        : RasterSurface(glyphs, static_cast<float>(TwipsToPixels(design.ClientWidthTwips, dotsPerInch)),
-            static_cast<float>(TwipsToPixels(design.ClientHeightTwips, dotsPerInch)), design.BackColor, kWindowFontSize)
+    CanvasSurface(GlyphSource& glyphs, const FormDesign& design, int width, int height)
+        : RasterSurface(glyphs, static_cast<float>(width), static_cast<float>(height), design.BackColor, kWindowFontSize)
         , m_design(design)
     {
     }
@@ -27,17 +26,20 @@ public:
                 TwipsToPixels(m_design.ClientWidthTwips, kStandardDotsPerInch), TwipsToPixels(m_design.ClientHeightTwips, kStandardDotsPerInch),
                 ImageWidth(), ImageHeight()))
             throw std::runtime_error("Couldn't open the window");
-        PrepareFontSizes(m_design.SmallestPrintSize, m_design.LargestPrintSize);
+        // The window font too, which measures the cell: every size on one sheet, read once.
+        PrepareFontSizes(std::min(static_cast<int>(kWindowFontSize), m_design.SmallestPrintSize), m_design.LargestPrintSize);
     }
 
 private:
     const FormDesign& m_design;
 };
 
-WebRuntime::WebRuntime(const FormDesign& design, int dotsPerInch)
+WebRuntime::WebRuntime(const FormDesign& design, int dotsPerInch, int clientWidth, int clientHeight)
     : m_dotsPerInch(std::clamp(dotsPerInch, kLowestDotsPerInch, kHighestDotsPerInch))
     , m_glyphs(m_dotsPerInch)
-    , m_surface(std::make_unique<CanvasSurface>(m_glyphs, design, m_dotsPerInch))
+    , m_surface(std::make_unique<CanvasSurface>(m_glyphs, design,
+          clientWidth > 0 ? clientWidth : TwipsToPixels(design.ClientWidthTwips, m_dotsPerInch),
+          clientHeight > 0 ? clientHeight : TwipsToPixels(design.ClientHeightTwips, m_dotsPerInch)))
 {
 }
 

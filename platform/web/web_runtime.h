@@ -22,8 +22,10 @@ void ReportFailure(const std::string& message);
 class WebRuntime final : public Runtime, private WindowBackend {
 public:
     // dotsPerInch is 96 times the page's device pixel ratio, kept within the scales a desktop
-    // may set.
-    WebRuntime(const FormDesign& design, int dotsPerInch);
+    // may set; the client area is the pixels of the box the page laid the canvas out in (the
+    // window's size in CSS pixels, on the device's pixels), or, where the page gives none, the
+    // window's size at dotsPerInch.
+    WebRuntime(const FormDesign& design, int dotsPerInch, int clientWidth = 0, int clientHeight = 0);
     ~WebRuntime() override;
 
     Surface& Form() override;

@@ -1,21 +1,28 @@
 // Loads the program's module and gives it what it asks of the page: the window as a canvas, the
-// browser's font engine for its glyphs, a clock, and timer and key callbacks that turn its loop.
+// browser's font engine for its glyphs, a clock, and timer, key and tap callbacks that turn its
+// loop. Where the page cannot run, it says why in words a visitor can act on.
 "use strict";
 
 (() => {
   const kFontFamily = "Tavrel Window Font";
-  const kFontFile = "DejaVuSans-codepage.woff";
-  const kModuleFile = "tavrel.wasm";
+  // Named by their content's hash when the site is made, so that no cache pairs this loader with
+  // another build's files.
+  const kFontFile = "@FONT_FILE@";
+  const kModuleFile = "@MODULE_FILE@";
+  const kModuleNeeds = [@MODULE_NEEDS@];
+  const kDescription = "A rain of green characters falling down the window in columns. Press any key, or tap, to end it.";
   // What tavrel_turn answers besides a wait in microseconds.
   const kNoTimer = -1;
   const kProgramEnded = -2;
 
   // Exposed for tests and benchmarks: frames shown (the first when, since the page's start), the
   // timers' ticks handled (a frame's and a rain step's each 1/64 s), how the program stands.
+  // A test that sets window.tavrelCheckGlyphBoxes first has the glyphs whose ink reaches the edge
+  // of their box counted (none may: their ink would be cut).
   const page = (window.tavrel = {
     frames: 0,
     firstFrameAt: null,
-    glyphsAtTheirBoxEdge: 0,
+    glyphsAtTheirBoxEdge: null,
     ended: false,
     failure: null,
     get ticks() {
@@ -37,7 +44,8 @@
     return text.decode(new Uint8Array(memory(), pointer, length));
   }
 
-  // The notice in the canvas' place: a failure's message, or the program's end with a way back.
+  // The notice in the canvas' place: what the page is doing, a failure's message, or the
+  // program's end with a way back.
   function showNotice(build) {
     if (canvas) {
       canvas.remove();
@@ -53,6 +61,7 @@
     page.ended = true;
     clearTimeout(timer);
     removeEventListener("keydown", onKey, true);
+    removeEventListener("pointerup", onTap, true);
     document.removeEventListener("visibilitychange", onVisibility);
   }
 
@@ -78,8 +87,8 @@
     if (answer !== kNoTimer) timer = setTimeout(turn, Math.ceil(answer / 1000));
   }
 
-  // The error report for what the module's own catching cannot reach (a trap: memory out of
-  // bounds, the stack exhausted).
+  // The error report, also for what the module's own catching cannot reach (a trap: memory out
+  // of bounds, the stack exhausted) and for a page that cannot start it.
   function fail(message) {
     page.failure = message;
     console.error(`tavrel: ${message}`);
@@ -107,6 +116,12 @@
     schedule(call("tavrel_key", event.keyCode & 0x7fff, shift));
   }
 
+  // A visitor without keys taps: a touch or a pen lifted where it was put down (a pan that
+  // scrolls is cancelled instead) is that visitor's key. The mouse is ignored, as on the desktop.
+  function onTap(event) {
+    if (event.pointerType === "touch" || event.pointerType === "pen") schedule(call("tavrel_key", 0, 0));
+  }
+
   function onVisibility() {
     call("tavrel_set_seen", document.visibilityState === "visible" ? 1 : 0);
   }
@@ -116,20 +131,29 @@
   // once, large, and their measures scaled to each size (a measure costs as much as drawing a
   // glyph): the box has three pixels of room each side for hinting and antialiasing, and the module
   // trims it to the ink drawn. The canvas has no willReadFrequently: Chromium then draws text
-  // several times faster, which outweighs its one slower reading.
+  // several times faster, which outweighs its one slower reading. Browsers without
+  // OffscreenCanvas draw on a canvas element that is never shown.
   const kSheetWidth = 1024;
   const kRoom = 3;
   const kMeasuredSize = 100;
-  const glyphCanvas = new OffscreenCanvas(kSheetWidth, 1);
-  const glyphContext = glyphCanvas.getContext("2d");
+  let glyphContext = null;
   let glyphsPerEm = null;
 
+  function glyphSheet() {
+    if (!glyphContext) {
+      const sheet = typeof OffscreenCanvas === "function" ? new OffscreenCanvas(kSheetWidth, 1) : Object.assign(document.createElement("canvas"), { width: kSheetWidth, height: 1 });
+      glyphContext = sheet.getContext("2d");
+    }
+    return glyphContext;
+  }
+
   function measurePerEm(codePointsPointer) {
-    glyphContext.font = `${kMeasuredSize}px "${kFontFamily}"`;
+    const context = glyphSheet();
+    context.font = `${kMeasuredSize}px "${kFontFamily}"`;
     glyphsPerEm = Array.from(new Uint32Array(memory(), codePointsPointer, 256), (point) => {
       if (!point) return null;
       const text = String.fromCodePoint(point);
-      const measure = glyphContext.measureText(text);
+      const measure = context.measureText(text);
       const perEm = (length) => length / kMeasuredSize;
       return { text, advance: perEm(measure.width), left: perEm(measure.actualBoundingBoxLeft), right: perEm(measure.actualBoundingBoxRight),
         ascent: perEm(measure.actualBoundingBoxAscent), descent: perEm(measure.actualBoundingBoxDescent) };
@@ -145,10 +169,11 @@
     const key = sizes.join(" ");
     if (sheets.has(key)) return sheets.get(key);
     if (!glyphsPerEm) measurePerEm(codePointsPointer);
+    const context = glyphSheet();
     let x = 0, y = 0, rowHeight = 0;
     const fonts = sizes.map((pixelsPerEm) => {
-      glyphContext.font = `${pixelsPerEm}px "${kFontFamily}"`;
-      const line = glyphContext.measureText("X");
+      context.font = `${pixelsPerEm}px "${kFontFamily}"`;
+      const line = context.measureText("X");
       const ascent = Math.ceil(line.fontBoundingBoxAscent - 1e-3);
       const lineHeight = Math.ceil(line.fontBoundingBoxAscent + line.fontBoundingBoxDescent - 1e-3);
       const glyphs = glyphsPerEm.map((perEm) => {
@@ -189,14 +214,14 @@
     };
   }
 
-  // Glyphs whose ink reaches the edge of their box, where a scaled measure fell short and ink may
-  // have been cut: the tests hold it at 0.
-  function countInkAtBoxEdges(sheet, coverage) {
+  // Glyphs whose ink (the alpha of the sheet's pixels) reaches the edge of their box, where a
+  // scaled measure fell short and ink may have been cut.
+  function countInkAtBoxEdges(sheet, pixels) {
     let count = 0;
     for (const font of sheet.fonts) {
       for (const glyph of font.glyphs) {
         if (!glyph) continue;
-        const at = (x, y) => coverage[(glyph.y + y) * sheet.width + glyph.x + x];
+        const at = (x, y) => pixels[((glyph.y + y) * sheet.width + glyph.x + x) * 4 + 3];
         let touches = false;
         for (let x = 0; x < glyph.width && !touches; ++x) touches = at(x, 0) || at(x, glyph.height - 1);
         for (let y = 0; y < glyph.height && !touches; ++y) touches = at(0, y) || at(glyph.width - 1, y);
@@ -221,40 +246,39 @@
           });
         });
       }),
-      draw_glyphs: answering((pixelsPerEmPointer, sizeCount, codePointsPointer, coveragePointer) => {
+      draw_glyphs: answering((pixelsPerEmPointer, sizeCount, codePointsPointer, rgbaPointer) => {
         const sheet = measureSheet(pixelsPerEmPointer, sizeCount, codePointsPointer);
+        const context = glyphSheet();
         // Grown when a sheet needs it, and only then: a canvas resized is a canvas made anew.
-        if (glyphCanvas.height < sheet.height) glyphCanvas.height = sheet.height;
-        glyphContext.clearRect(0, 0, sheet.width, sheet.height);
-        glyphContext.fillStyle = "#fff";
-        glyphContext.textBaseline = "alphabetic";
+        if (context.canvas.height < sheet.height) context.canvas.height = sheet.height;
+        context.clearRect(0, 0, sheet.width, sheet.height);
+        context.fillStyle = "#fff";
+        context.textBaseline = "alphabetic";
         for (const font of sheet.fonts) {
-          glyphContext.font = `${font.pixelsPerEm}px "${kFontFamily}"`;
+          context.font = `${font.pixelsPerEm}px "${kFontFamily}"`;
           for (const glyph of font.glyphs) {
-            if (glyph) glyphContext.fillText(glyph.text, glyph.x - glyph.left, glyph.y - glyph.top);
+            if (glyph) context.fillText(glyph.text, glyph.x - glyph.left, glyph.y - glyph.top);
           }
         }
-        const pixels = glyphContext.getImageData(0, 0, sheet.width, Math.max(1, sheet.height)).data;
-        const coverage = new Uint8Array(memory(), coveragePointer, sheet.width * sheet.height);
-        for (let index = 0; index < coverage.length; ++index) coverage[index] = pixels[index * 4 + 3];
-        page.glyphsAtTheirBoxEdge += countInkAtBoxEdges(sheet, coverage);
+        const pixels = context.getImageData(0, 0, sheet.width, Math.max(1, sheet.height)).data;
+        new Uint8Array(memory(), rgbaPointer, sheet.width * sheet.height * 4).set(pixels.subarray(0, sheet.width * sheet.height * 4));
+        if (window.tavrelCheckGlyphBoxes) page.glyphsAtTheirBoxEdge = (page.glyphsAtTheirBoxEdge || 0) + countInkAtBoxEdges(sheet, pixels);
         // Drawn once: the sheet's measures are not needed again.
         sheets.clear();
       }),
       open_window: answering((captionPointer, captionLength, cssWidth, cssHeight, width, height) => {
         document.title = stringAt(captionPointer, captionLength);
-        canvas = document.createElement("canvas");
         canvas.width = width;
         canvas.height = height;
-        canvas.style.width = `${cssWidth}px`;
-        canvas.style.height = `${cssHeight}px`;
         context = canvas.getContext("2d", { alpha: false });
-        document.body.prepend(canvas);
       }),
       show_image: answering((rgbaPointer, width, height) => {
         context.putImageData(new ImageData(new Uint8ClampedArray(memory(), rgbaPointer, width * height * 4), width, height), 0, 0);
         page.frames += 1;
-        if (page.firstFrameAt === null) page.firstFrameAt = performance.now();
+        if (page.firstFrameAt === null) {
+          page.firstFrameAt = performance.now();
+          document.getElementById("notice").hidden = true;
+        }
       }),
       report_failure(messagePointer, length) {
         fail(stringAt(messagePointer, length));
@@ -290,24 +314,128 @@
     },
   };
 
-  async function start() {
+  // The smallest modules that use what the module needs, for the browser to accept or refuse
+  // before the module itself is fetched: a refusal is a sentence, not a compiler's byte offset.
+  const kFeatureProbes = {
+    simd: { name: "WebAssembly SIMD", bytes: [0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 22, 1, 20, 0, 253, 12, ...new Array(16).fill(0), 11] },
+    exceptions: { name: "WebAssembly exception handling", bytes: [0, 97, 115, 109, 1, 0, 0, 0, 1, 4, 1, 96, 0, 0, 3, 2, 1, 0, 10, 8, 1, 6, 0, 6, 64, 25, 11, 11] },
+  };
+
+  // Why the page cannot run here, or nothing.
+  function whatStopsIt() {
+    if (location.protocol === "file:")
+      return "This page has to be opened through a web server, not as a file: browsers do not let a page opened from a file load its program. Run \"bash tools/page.sh\" in the project's folder and open the address it prints, or put this folder on any web host.";
+    if (typeof WebAssembly !== "object") return "This browser cannot run the rain: it has no WebAssembly. A current Chrome, Edge, Firefox or Safari has it.";
+    const missing = kModuleNeeds.filter((need) => !WebAssembly.validate(new Uint8Array(kFeatureProbes[need].bytes))).map((need) => kFeatureProbes[need].name);
+    if (missing.length)
+      return `This browser cannot run the rain: it lacks ${missing.join(" and ")}. A current Chrome, Edge or Firefox has them, as has Safari from version 16.4.`;
+    return null;
+  }
+
+  async function fetchFile(name) {
+    let response;
     try {
-      const font = new FontFace(kFontFamily, `url(${kFontFile})`);
-      const [compiled] = await Promise.all([WebAssembly.instantiateStreaming(fetch(kModuleFile), imports), font.load()]);
+      response = await fetch(name);
+    } catch (error) {
+      throw new Error(`Couldn't load ${name}: ${error.message}`);
+    }
+    if (!response.ok) throw new Error(`Couldn't load ${name}: HTTP ${response.status}${response.statusText ? ` ${response.statusText}` : ""}`);
+    return response;
+  }
+
+  // Compiled as it downloads where the host says it is WebAssembly; many static hosts call it
+  // application/octet-stream, which the streaming compiler refuses: then from its bytes.
+  async function instantiateModule() {
+    const response = await fetchFile(kModuleFile);
+    const type = response.headers.get("Content-Type") || "";
+    try {
+      if (typeof WebAssembly.instantiateStreaming === "function" && /^application\/wasm\b/i.test(type))
+        return (await WebAssembly.instantiateStreaming(response, imports)).instance;
+      return (await WebAssembly.instantiate(await response.arrayBuffer(), imports)).instance;
+    } catch (error) {
+      throw new Error(`Couldn't start ${kModuleFile}: ${error.message}`);
+    }
+  }
+
+  async function loadFont() {
+    const response = await fetchFile(kFontFile);
+    try {
+      const font = new FontFace(kFontFamily, await response.arrayBuffer());
+      await font.load();
       document.fonts.add(font);
-      module = compiled.instance;
+    } catch (error) {
+      throw new Error(`Couldn't read the window font ${kFontFile}: ${error.message || error}`);
+    }
+  }
+
+  // The canvas laid out at the window's size in CSS pixels; its size in pixels is that of the box
+  // it takes on the device's pixels, so that the browser shows it pixel for pixel at any scale
+  // (0.9, 1.1, 1.33, 2.625, ...). Where a browser cannot tell that box, its size is the scale's
+  // nearest whole pixels, and its CSS size is made from them.
+  function layOutCanvas(cssWidth, cssHeight) {
+    canvas = document.createElement("canvas");
+    canvas.setAttribute("role", "img");
+    canvas.setAttribute("aria-label", kDescription);
+    canvas.style.width = `${cssWidth}px`;
+    canvas.style.height = `${cssHeight}px`;
+    document.body.prepend(canvas);
+    const ratio = window.devicePixelRatio || 1;
+    const fromTheRatio = () => {
+      const width = Math.round(cssWidth * ratio);
+      const height = Math.round(cssHeight * ratio);
+      canvas.style.width = `${width / ratio}px`;
+      canvas.style.height = `${height / ratio}px`;
+      return [width, height];
+    };
+    return new Promise((resolve) => {
+      if (typeof ResizeObserver !== "function") return resolve(fromTheRatio());
+      const observer = new ResizeObserver((entries) => {
+        observer.disconnect();
+        const box = entries[0].devicePixelContentBoxSize;
+        // Within a pixel of the scale's size, as snapping to the device's pixels leaves it; a
+        // browser emulating another device's scale answers in CSS pixels instead.
+        const fits = box && box[0] && Math.abs(box[0].inlineSize - cssWidth * ratio) <= 1 && Math.abs(box[0].blockSize - cssHeight * ratio) <= 1;
+        resolve(fits ? [box[0].inlineSize, box[0].blockSize] : fromTheRatio());
+      });
+      try {
+        observer.observe(canvas, { box: "device-pixel-content-box" });
+      } catch (error) {
+        observer.disconnect();
+        resolve(fromTheRatio());
+      }
+    });
+  }
+
+  async function start() {
+    const stop = whatStopsIt();
+    if (stop) return fail(stop);
+    showNotice((notice) => notice.append("Loading the rain\u2026"));
+    try {
+      [module] = await Promise.all([instantiateModule(), loadFont()]);
       module.exports._initialize();
     } catch (error) {
-      fail(`Couldn't load the program: ${error.message}`);
-      return;
+      return fail(error.message);
     }
+    const [width, height] = await layOutCanvas(module.exports.tavrel_css_width(), module.exports.tavrel_css_height());
     addEventListener("keydown", onKey, true);
+    addEventListener("pointerup", onTap, true);
     document.addEventListener("visibilitychange", onVisibility);
     const dotsPerInch = Math.round(96 * (window.devicePixelRatio || 1));
-    const answer = call("tavrel_start", dotsPerInch);
+    const answer = call("tavrel_start", dotsPerInch, width, height);
     if (document.visibilityState !== "visible") onVisibility();
     schedule(answer);
   }
 
-  start();
+  // A visitor who asked for less motion starts the full-window animation themselves.
+  if (matchMedia("(prefers-reduced-motion: reduce)").matches) {
+    showNotice((notice) => {
+      notice.append("This page fills its window with an animation: columns of green characters falling without a pause. ");
+      const button = document.createElement("button");
+      button.textContent = "Start the rain";
+      button.addEventListener("click", start, { once: true });
+      notice.append(document.createElement("br"), button);
+    });
+  } else {
+    start();
+  }
 })();

@@ -11,11 +11,11 @@ const kChromium = process.env.CHROMIUM || "/usr/lib/chromium/chromium";
 class Browser {
   // Starts the browser with an empty profile; where Chromium's sandbox cannot run (as root), it
   // runs without it.
-  static launch() {
+  static launch(extraFlags = []) {
     const profile = fs.mkdtempSync(path.join(os.tmpdir(), "tavrel-chromium-"));
     const flags = ["--headless", "--disable-gpu", "--remote-debugging-pipe", `--user-data-dir=${profile}`,
       "--no-first-run", "--disable-background-networking", "--disable-component-update", "--disable-sync",
-      "--disable-quic", "--disable-background-timer-throttling", "--disable-renderer-backgrounding", "about:blank"];
+      "--disable-quic", "--disable-background-timer-throttling", "--disable-renderer-backgrounding", ...extraFlags, "about:blank"];
     if (process.getuid && process.getuid() === 0) flags.unshift("--no-sandbox");
     // In a process group of its own, so that its helpers end with it.
     const child = spawn(kChromium, flags, { stdio: ["ignore", "ignore", "pipe", "pipe", "pipe"], detached: true });
@@ -28,6 +28,7 @@ class Browser {
     this.nextId = 1;
     this.waiting = new Map();
     this.listeners = [];
+    this.pages = [];
     this.stderr = "";
     child.stderr.on("data", (data) => (this.stderr += data));
     let pending = "";
@@ -92,7 +93,9 @@ class Page {
     this.browser = browser;
     this.sessionId = sessionId;
     this.consoleErrors = [];
+    this.consoleWarnings = [];
     this.uncaught = [];
+    browser.pages.push(this);
     browser.on((message) => {
       if (message.sessionId !== sessionId) return;
       if (message.method === "Runtime.consoleAPICalled" && message.params.type === "error")
@@ -104,6 +107,10 @@ class Page {
       }
       if (message.method === "Log.entryAdded" && message.params.entry.level === "error")
         this.consoleErrors.push(message.params.entry.text);
+      if (message.method === "Runtime.consoleAPICalled" && message.params.type === "warning")
+        this.consoleWarnings.push(message.params.args.map((arg) => arg.value ?? arg.description).join(" "));
+      if (message.method === "Log.entryAdded" && message.params.entry.level === "warning")
+        this.consoleWarnings.push(message.params.entry.text);
     });
   }
 
@@ -111,8 +118,9 @@ class Page {
     return this.browser.send(method, params, this.sessionId);
   }
 
-  async evaluate(expression) {
-    const { result, exceptionDetails } = await this.send("Runtime.evaluate", { expression, returnByValue: true });
+  // The expression's value; with awaitPromise, the value its promise resolves to.
+  async evaluate(expression, awaitPromise = false) {
+    const { result, exceptionDetails } = await this.send("Runtime.evaluate", { expression, returnByValue: true, awaitPromise });
     if (exceptionDetails) throw new Error(`${expression}: ${exceptionDetails.exception?.description ?? exceptionDetails.text}`);
     return result.value;
   }
@@ -127,9 +135,24 @@ class Page {
     throw new Error(`timed out waiting for ${expression}`);
   }
 
-  async screenshot() {
-    const { data } = await this.send("Page.captureScreenshot", { format: "png" });
+  // The page as shown, or the part of it clip gives ({ x, y, width, height } in CSS pixels,
+  // taken at the device's scale).
+  async screenshot(clip = undefined) {
+    const { data } = await this.send("Page.captureScreenshot", { format: "png", ...(clip ? { clip: { ...clip, scale: 1 } } : {}) });
     return Buffer.from(data, "base64");
+  }
+
+  // A finger put down and lifted at a point (CSS pixels); touch must be emulated first.
+  async tap(x, y) {
+    await this.send("Input.dispatchTouchEvent", { type: "touchStart", touchPoints: [{ x, y }] });
+    await this.send("Input.dispatchTouchEvent", { type: "touchEnd", touchPoints: [] });
+  }
+
+  // A mouse's left button pressed and released at a point (CSS pixels).
+  async click(x, y) {
+    await this.send("Input.dispatchMouseEvent", { type: "mouseMoved", x, y });
+    await this.send("Input.dispatchMouseEvent", { type: "mousePressed", x, y, button: "left", buttons: 1, clickCount: 1 });
+    await this.send("Input.dispatchMouseEvent", { type: "mouseReleased", x, y, button: "left", buttons: 0, clickCount: 1 });
   }
 
   // A key pressed and released as a keyboard would send it.
