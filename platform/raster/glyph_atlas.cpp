@@ -2,22 +2,25 @@
 #include "platform/raster/glyph_atlas.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace tavrel {
 
 void AddTrimmedGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, const std::vector<std::uint8_t>& box, int width, int height, int boxLeft, int boxTop)
 {
-    const auto at = [&](int x, int y) { return box[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; };
+    // Row by row: a row's ink runs from its first to its last non-zero byte.
+    const auto row = [&](int y) { return box.begin() + static_cast<std::ptrdiff_t>(y) * width; };
+    const auto inked = [](std::uint8_t coverage) { return coverage != 0; };
     int left = width, top = height, right = -1, bottom = -1;
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (at(x, y) != 0) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-        }
+        const auto first = std::find_if(row(y), row(y) + width, inked);
+        if (first == row(y) + width)
+            continue;
+        const auto last = std::find_if(std::make_reverse_iterator(row(y) + width), std::make_reverse_iterator(first), inked);
+        left = std::min(left, static_cast<int>(first - row(y)));
+        right = std::max(right, static_cast<int>(last.base() - row(y)) - 1);
+        top = std::min(top, y);
+        bottom = y;
     }
     if (right < 0)
         return;
@@ -30,10 +33,8 @@ void AddTrimmedGlyph(GlyphAtlas& atlas, GlyphBitmap& glyph, const std::vector<st
     if (!atlas.Coverage.empty())
         atlas.Coverage.resize(atlas.Coverage.size() - kCoverageGroup);
     glyph.Offset = atlas.Coverage.size();
-    for (int y = top; y <= bottom; ++y) {
-        for (int x = left; x <= right; ++x)
-            atlas.Coverage.push_back(at(x, y));
-    }
+    for (int y = top; y <= bottom; ++y)
+        atlas.Coverage.insert(atlas.Coverage.end(), row(y) + left, row(y) + right + 1);
     atlas.Coverage.insert(atlas.Coverage.end(), kCoverageGroup, 0);
 }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -81,8 +82,9 @@ void CanvasGlyphSource::MakeOnOneSheet(const std::vector<int>& sizes)
         throw std::runtime_error("Couldn't measure the window font's glyphs");
     const auto sheetWidth = static_cast<std::size_t>(facts[0]);
     const auto sheetHeight = static_cast<std::size_t>(facts[1]);
-    std::vector<std::uint8_t> sheet(sheetWidth * sheetHeight * 4);
-    if (!tavrel_page_draw_glyphs(pixelsPerEm.data(), sizeCount, codePoints.data(), sheet.data()))
+    // Left uninitialised: the page writes every byte.
+    const std::unique_ptr<std::uint8_t[]> sheet(new std::uint8_t[sheetWidth * sheetHeight * 4]);
+    if (!tavrel_page_draw_glyphs(pixelsPerEm.data(), sizeCount, codePoints.data(), sheet.get()))
         throw std::runtime_error("Couldn't draw the window font's glyphs");
 
     std::vector<std::uint8_t> box;
@@ -107,7 +109,7 @@ void CanvasGlyphSource::MakeOnOneSheet(const std::vector<int>& sizes)
             box.resize(static_cast<std::size_t>(place.Width) * static_cast<std::size_t>(place.Height));
             // The coverage is each pixel's alpha, its fourth byte.
             for (int y = 0; y < place.Height; ++y) {
-                const std::uint8_t* row = sheet.data() + (static_cast<std::size_t>(place.SheetY + y) * sheetWidth + static_cast<std::size_t>(place.SheetX)) * 4;
+                const std::uint8_t* row = sheet.get() + (static_cast<std::size_t>(place.SheetY + y) * sheetWidth + static_cast<std::size_t>(place.SheetX)) * 4;
                 for (int x = 0; x < place.Width; ++x)
                     box[static_cast<std::size_t>(y * place.Width + x)] = row[x * 4 + 3];
             }

@@ -8,8 +8,9 @@ of each timer's grid (the slot of a time t being floor((t - t0) / P)):
 - a turn that starts in a slot later than the last tick's runs a tick: ticks that fell due while
   the host delivered nothing merge into it, and none is lost;
 - no two ticks share a slot;
-- where the record has the program's requests for its next turn, each aims at the next grid
-  point, rounded up to the host's whole milliseconds (within 2 ms): never early, never late;
+- where the record has the program's requests for its next turn, they aim at the next grid
+  point, rounded up to the host's whole milliseconds (within 2 ms, all but one in a hundred):
+  never early, never late;
 - where it has none, the ticks that end a gap of more than a slot lie anywhere in their slot,
   as a host's delays put them, not all alike as a program that waits too long puts them.
 Times within the record's resolution of a slot's edge may count on either side. A name may stand
@@ -86,12 +87,16 @@ def most_alike(values, period, width):
 
 def bad_request(requests, grids):
     # A browser's timer may fire a moment early, and the program then asks again for the rest;
-    # the phase found is only as good as the clock: 2 ms either way, far short of a period.
+    # the phase found is only as good as the clock: 2 ms either way, far short of a period. A
+    # host's clock may jump now and then: a few requests in a hundred may miss, not more.
     slack = max(grids[0].tolerance, 2.0)
+    missed = []
     for request in requests:
         aim = request["at"] + request["delay"]
         if not any(point - slack <= aim <= point + 1 + slack for grid in grids for point in grid.next_point(request["at"])):
-            return f"a turn asked at {request['at']:.3f} ms for one at {aim:.3f} ms, not at the next grid point"
+            missed.append(f"a turn asked at {request['at']:.3f} ms for one at {aim:.3f} ms")
+    if len(missed) > max(2, len(requests) // 100):
+        return f"{len(missed)} of {len(requests)} turns were not asked for at the next grid point: {missed[0]}"
     return None
 
 

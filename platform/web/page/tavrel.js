@@ -30,6 +30,12 @@
     },
   });
 
+  // Where the time to the first frame goes, for the benchmarks: performance measures named
+  // "tavrel:<step>", from the mark given to now.
+  function measured(step, from) {
+    performance.measure(`tavrel:${step}`, { start: from, end: performance.now() });
+  }
+
   let module = null;
   let canvas = null;
   let context = null;
@@ -136,19 +142,21 @@
   const kSheetWidth = 1024;
   const kRoom = 3;
   const kMeasuredSize = 100;
-  let glyphContext = null;
   let glyphsPerEm = null;
 
-  function glyphSheet() {
-    if (!glyphContext) {
-      const sheet = typeof OffscreenCanvas === "function" ? new OffscreenCanvas(kSheetWidth, 1) : Object.assign(document.createElement("canvas"), { width: kSheetWidth, height: 1 });
-      glyphContext = sheet.getContext("2d");
-    }
-    return glyphContext;
+  function canvasOf(width, height) {
+    return typeof OffscreenCanvas === "function" ? new OffscreenCanvas(width, height) : Object.assign(document.createElement("canvas"), { width, height });
+  }
+
+  // Text is measured on a canvas of its own; the sheet's canvas is made at its size, once.
+  let measuringContext = null;
+  function measuring() {
+    if (!measuringContext) measuringContext = canvasOf(1, 1).getContext("2d");
+    return measuringContext;
   }
 
   function measurePerEm(codePointsPointer) {
-    const context = glyphSheet();
+    const context = measuring();
     context.font = `${kMeasuredSize}px "${kFontFamily}"`;
     glyphsPerEm = Array.from(new Uint32Array(memory(), codePointsPointer, 256), (point) => {
       if (!point) return null;
@@ -169,7 +177,7 @@
     const key = sizes.join(" ");
     if (sheets.has(key)) return sheets.get(key);
     if (!glyphsPerEm) measurePerEm(codePointsPointer);
-    const context = glyphSheet();
+    const context = measuring();
     let x = 0, y = 0, rowHeight = 0;
     const fonts = sizes.map((pixelsPerEm) => {
       context.font = `${pixelsPerEm}px "${kFontFamily}"`;
@@ -234,6 +242,7 @@
   const imports = {
     tavrel: {
       measure_glyphs: answering((pixelsPerEmPointer, sizeCount, codePointsPointer, factsPointer) => {
+        const began = performance.now();
         const sheet = measureSheet(pixelsPerEmPointer, sizeCount, codePointsPointer);
         const facts = new Int32Array(memory(), factsPointer, 2 + sizeCount * (1 + 7 * 256));
         facts.set([sheet.width, sheet.height]);
@@ -245,13 +254,12 @@
             if (glyph) facts.set([glyph.advance, glyph.left, glyph.top + font.ascent, glyph.width, glyph.height, glyph.x, glyph.y], start + 1 + 7 * code);
           });
         });
+        measured("glyphs measured", began);
       }),
       draw_glyphs: answering((pixelsPerEmPointer, sizeCount, codePointsPointer, rgbaPointer) => {
+        const began = performance.now();
         const sheet = measureSheet(pixelsPerEmPointer, sizeCount, codePointsPointer);
-        const context = glyphSheet();
-        // Grown when a sheet needs it, and only then: a canvas resized is a canvas made anew.
-        if (context.canvas.height < sheet.height) context.canvas.height = sheet.height;
-        context.clearRect(0, 0, sheet.width, sheet.height);
+        const context = canvasOf(sheet.width, Math.max(1, sheet.height)).getContext("2d");
         context.fillStyle = "#fff";
         context.textBaseline = "alphabetic";
         for (const font of sheet.fonts) {
@@ -260,8 +268,11 @@
             if (glyph) context.fillText(glyph.text, glyph.x - glyph.left, glyph.y - glyph.top);
           }
         }
+        measured("glyphs drawn", began);
+        const drawn = performance.now();
         const pixels = context.getImageData(0, 0, sheet.width, Math.max(1, sheet.height)).data;
         new Uint8Array(memory(), rgbaPointer, sheet.width * sheet.height * 4).set(pixels.subarray(0, sheet.width * sheet.height * 4));
+        measured("glyphs read", drawn);
         if (window.tavrelCheckGlyphBoxes) page.glyphsAtTheirBoxEdge = (page.glyphsAtTheirBoxEdge || 0) + countInkAtBoxEdges(sheet, pixels);
         // Drawn once: the sheet's measures are not needed again.
         sheets.clear();
@@ -410,18 +421,24 @@
     const stop = whatStopsIt();
     if (stop) return fail(stop);
     showNotice((notice) => notice.append("Loading the rain\u2026"));
+    const began = performance.now();
     try {
       [module] = await Promise.all([instantiateModule(), loadFont()]);
       module.exports._initialize();
     } catch (error) {
       return fail(error.message);
     }
+    measured("module and font", began);
+    const loaded = performance.now();
     const [width, height] = await layOutCanvas(module.exports.tavrel_css_width(), module.exports.tavrel_css_height());
+    measured("canvas laid out", loaded);
     addEventListener("keydown", onKey, true);
     addEventListener("pointerup", onTap, true);
     document.addEventListener("visibilitychange", onVisibility);
     const dotsPerInch = Math.round(96 * (window.devicePixelRatio || 1));
+    const starting = performance.now();
     const answer = call("tavrel_start", dotsPerInch, width, height);
+    measured("start-up", starting);
     if (document.visibilityState !== "visible") onVisibility();
     schedule(answer);
   }
