@@ -9,9 +9,10 @@ BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-im
 PACKAGE_PACKAGES="dpkg-dev file"
 TEST_PACKAGES="python3 strace procps libgtest-dev g++-multilib libbenchmark-dev xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick wmctrl openbox fontconfig gdb $PACKAGE_PACKAGES"
 WINDOWS_PACKAGES="g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wine64"
-# The page: emscripten (with node), the font cut down with fontTools, Chromium for its tests.
+# The page: emscripten (with node), the font cut down with fontTools, Chromium and Firefox for its
+# tests.
 PAGE_PACKAGES="cmake make emscripten python3-fonttools fonts-dejavu-core"
-PAGE_TEST_PACKAGES="chromium libgtest-dev"
+PAGE_TEST_PACKAGES="chromium firefox-esr libgtest-dev"
 
 install_packages() {
     local missing=()

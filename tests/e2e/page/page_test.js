@@ -14,34 +14,12 @@ const path = require("path");
 const { Browser } = require("./chromium");
 const { decodePng } = require("./png");
 const { serve } = require("./server");
+const { checkRain, colours } = require("./rain_look");
 
-const kHead = [100, 255, 100];
 const kClient = [545, 336];
 
 function check(condition, message) {
   if (!condition) throw new Error(message);
-}
-
-function colours(png) {
-  const counts = new Map();
-  for (let index = 0; index < png.pixels.length; index += 3) {
-    const key = (png.pixels[index] << 16) | (png.pixels[index + 1] << 8) | png.pixels[index + 2];
-    counts.set(key, (counts.get(key) || 0) + 1);
-  }
-  return counts;
-}
-
-// The rain's look: mostly black, the head's colour, and five or more greens.
-function checkRain(png) {
-  const counts = colours(png);
-  const black = counts.get(0) || 0;
-  check(black > png.width * png.height / 2, `the screenshot is not mostly black (${black} of ${png.width * png.height})`);
-  check(counts.has((kHead[0] << 16) | (kHead[1] << 8) | kHead[2]), "no pixel has the head's colour (100, 255, 100)");
-  const greens = [...counts.keys()].filter((key) => {
-    const [red, green, blue] = [key >> 16, (key >> 8) & 0xff, key & 0xff];
-    return green > red && green > blue;
-  });
-  check(greens.length >= 5, `only ${greens.length} greens`);
 }
 
 // Records every turn the page's timer callbacks make (when it started and ended, the ticks, frames
