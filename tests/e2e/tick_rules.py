@@ -123,7 +123,7 @@ def check(record):
         ticks = sum(turn["ticks"].get(name, 0) for turn in turns)
         lateness = gap_end_lateness(turns, name, grid)
         alike = most_alike(lateness, period, 4 * tolerance)
-        span = (turns[-1]["end"] - turns[0]["start"]) / 1000
+        span = max(turns[-1]["end"] - turns[0]["start"], 1) / 1000
         print(f"{name}: {ticks} ticks in {len(turns)} turns over {span:.3f} s ({ticks / span / multiplicity:.2f} a second); "
               f"{len(lateness)} gaps merged, {alike} of them ending alike; grid phase {grid.phase:.2f} ms")
         # A host's delays end gaps anywhere in a slot; a program that waits too long ends them
