@@ -139,11 +139,16 @@ Descriptor OpenAsShellWould(const std::string& path, bool& created)
     return file;
 }
 
-void Finish(Descriptor& file, int error, const std::string& path)
+// Closes the file; returns the first of the write's error and the close's, or 0.
+int Closed(Descriptor& file, int error)
 {
     const int closed = file.Close();
-    if (error == 0)
-        error = closed;
+    return error != 0 ? error : closed;
+}
+
+void Finish(Descriptor& file, int error, const std::string& path)
+{
+    error = Closed(file, error);
     if (error != 0)
         Fail(path, error);
 }
@@ -224,9 +229,7 @@ bool ReplaceBeside(int target, const struct stat& facts, const std::vector<unsig
         error = WriteAll(temporary.Get(), bytes);
     if (error == 0 && fsync(temporary.Get()) != 0)
         error = errno;
-    const int closed = temporary.Close();
-    if (error == 0)
-        error = closed;
+    error = Closed(temporary, error);
     if (error == 0 && renameat(folder.Get(), temporaryName.c_str(), folder.Get(), name.c_str()) != 0)
         error = errno;
     if (error != 0) {
@@ -253,10 +256,7 @@ void WriteInPlace(Descriptor& file, const std::vector<unsigned char>& bytes, con
 void WriteNewFile(Descriptor& file, const struct stat& facts, const std::vector<unsigned char>& bytes, const std::string& path)
 {
     const RemovedIfInterrupted removal(AT_FDCWD, path);
-    int error = WriteAll(file.Get(), bytes);
-    const int closed = file.Close();
-    if (error == 0)
-        error = closed;
+    const int error = Closed(file, WriteAll(file.Get(), bytes));
     if (error != 0) {
         struct stat named {};
         if (lstat(path.c_str(), &named) == 0 && SameFile(named, facts))

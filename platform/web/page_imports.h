@@ -23,10 +23,10 @@ bool tavrel_page_measure_glyphs(const float* pixelsPerEm, int sizeCount, const s
 TAVREL_PAGE_IMPORT(draw_glyphs)
 bool tavrel_page_draw_glyphs(const float* pixelsPerEm, int sizeCount, const std::uint32_t* codePoints, std::uint8_t* rgba);
 
-// Puts the window on the page: the caption as the title, the canvas (laid out at the given CSS
+// Puts the window on the page: the caption as the title, the canvas (laid out at the window's CSS
 // size before the program started) given the pixels of the client area.
 TAVREL_PAGE_IMPORT(open_window)
-bool tavrel_page_open_window(const char* caption, int captionLength, int cssWidth, int cssHeight, int width, int height);
+bool tavrel_page_open_window(const char* caption, int captionLength, int width, int height);
 
 // Shows an image of RGBA bytes on the canvas.
 TAVREL_PAGE_IMPORT(show_image)

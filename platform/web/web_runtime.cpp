@@ -11,7 +11,7 @@
 namespace tavrel::web {
 
 // The window's surface: drawn off screen, shown on the canvas after each handler. The canvas has
-// the client area's pixels at the page's scale and the size in CSS pixels the window has at 100%.
+// the pixels of the box the page laid it out in, at the size in CSS pixels the window has at 100%.
 class WebRuntime::CanvasSurface final : public RasterSurface {
 public:
     CanvasSurface(GlyphSource& glyphs, const FormDesign& design, int width, int height)
@@ -22,9 +22,7 @@ public:
 
     void Show() override
     {
-        if (!tavrel_page_open_window(m_design.Caption.data(), static_cast<int>(m_design.Caption.size()),
-                TwipsToPixels(m_design.ClientWidthTwips, kStandardDotsPerInch), TwipsToPixels(m_design.ClientHeightTwips, kStandardDotsPerInch),
-                ImageWidth(), ImageHeight()))
+        if (!tavrel_page_open_window(m_design.Caption.data(), static_cast<int>(m_design.Caption.size()), ImageWidth(), ImageHeight()))
             throw std::runtime_error("Couldn't open the window");
         // The window font too, which measures the cell: every size on one sheet, read once.
         PrepareFontSizes(std::min(static_cast<int>(kWindowFontSize), m_design.SmallestPrintSize), m_design.LargestPrintSize);

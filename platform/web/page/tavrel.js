@@ -277,7 +277,7 @@
         // Drawn once: the sheet's measures are not needed again.
         sheets.clear();
       }),
-      open_window: answering((captionPointer, captionLength, cssWidth, cssHeight, width, height) => {
+      open_window: answering((captionPointer, captionLength, width, height) => {
         document.title = stringAt(captionPointer, captionLength);
         canvas.width = width;
         canvas.height = height;
