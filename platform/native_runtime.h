@@ -1,4 +1,5 @@
-// The runtime of the platform the program is built for, chosen when it is built.
+// The runtime of the platform the program is built for: on Windows chosen when it is built, on
+// Linux when it starts, from the displays the environment names.
 #pragma once
 
 #if defined(_WIN32)
@@ -7,8 +8,18 @@ namespace tavrel {
 using NativeRuntime = win32::Win32Runtime;
 }
 #else
-#include "platform/sdl/sdl_runtime.h"
+#include "platform/runtime.h"
+
+#include <memory>
+
 namespace tavrel {
-using NativeRuntime = sdl::SdlRuntime;
+
+class NativeRuntime {
+public:
+    // The runtime on Wayland or X11 (see DisplaysToTry), with its window made and hidden until
+    // Show. A failure is reported to the user, and nothing is returned.
+    static std::unique_ptr<DesktopRuntime> Start(const FormDesign& design);
+};
+
 }
 #endif

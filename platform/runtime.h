@@ -63,4 +63,11 @@ public:
     virtual TickScheduler& Timers() = 0;
 };
 
+// A desktop's runtime, which runs the window's event loop itself.
+class DesktopRuntime : public Runtime {
+public:
+    // Loads the window and runs its events until the program ends; returns the exit status.
+    virtual int Run(FormEvents& form) = 0;
+};
+
 }

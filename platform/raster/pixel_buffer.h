@@ -28,6 +28,8 @@ public:
     // must outlive it.
     static PixelBuffer Borrowing(std::uint32_t* pixels, int width, int height);
 
+    // Whether the pixels are its own rather than borrowed.
+    bool Owns() const { return m_pixels.get_deleter().Owned; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     std::uint32_t* Data() { return m_pixels.get(); }

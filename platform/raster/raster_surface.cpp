@@ -3,8 +3,10 @@
 
 #include "platform/failure.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tavrel {
 
@@ -39,6 +41,8 @@ RasterSurface::RasterSurface(GlyphSource& glyphs, float clientWidth, float clien
 void RasterSurface::SetClientSize(int width, int height)
 {
     m_composer.reset();
+    m_nextTarget.reset();
+    m_ownImage.reset();
     m_image = PixelBuffer(width, height);
     m_clientWidth = static_cast<float>(width);
     m_clientHeight = static_cast<float>(height);
@@ -56,10 +60,33 @@ const PixelBuffer& RasterSurface::Image()
 void RasterSurface::DrawInto(std::uint32_t* framebuffer)
 {
     m_composer.reset();
+    m_nextTarget.reset();
     m_image = PixelBuffer::Borrowing(framebuffer, m_image.Width(), m_image.Height());
     m_image.Fill(m_backColor);
     m_composer.emplace(m_image);
     m_changed = true;
+}
+
+void RasterSurface::DrawNextInto(std::uint32_t* pixels) { m_nextTarget = pixels; }
+
+void RasterSurface::TakeNextTarget(bool carryImage)
+{
+    if (!m_nextTarget)
+        return;
+    std::uint32_t* pixels = *std::exchange(m_nextTarget, std::nullopt);
+    if (pixels == m_image.Data() || (!pixels && m_image.Owns()))
+        return;
+    m_composer->Compose();
+    if (!pixels && !m_ownImage)
+        m_ownImage.emplace(m_image.Width(), m_image.Height());
+    PixelBuffer next = pixels ? PixelBuffer::Borrowing(pixels, m_image.Width(), m_image.Height()) : std::move(*std::exchange(m_ownImage, std::nullopt));
+    if (carryImage)
+        std::copy_n(m_image.Data(), static_cast<std::size_t>(m_image.Width()) * static_cast<std::size_t>(m_image.Height()), next.Data());
+    m_composer.reset();
+    PixelBuffer previous = std::exchange(m_image, std::move(next));
+    if (previous.Owns())
+        m_ownImage.emplace(std::move(previous));
+    m_composer.emplace(m_image);
 }
 
 void RasterSurface::PrepareFontSizes(int smallest, int largest) { m_glyphs.MakeAtlases(smallest, largest); }
@@ -85,6 +112,7 @@ float RasterSurface::TextHeight(std::string_view) { return static_cast<float>(Cu
 
 void RasterSurface::Cls()
 {
+    TakeNextTarget(false);
     m_composer->Clear(m_backColor);
     m_changed = true;
 }
@@ -104,6 +132,7 @@ void RasterSurface::SetFontSize(float points)
 
 void RasterSurface::Print(std::string_view text)
 {
+    TakeNextTarget(true);
     const GlyphAtlas& atlas = CurrentAtlas();
     int x = WholeUnits(m_x);
     const int y = WholeUnits(m_y);

@@ -57,14 +57,31 @@ protected:
     // no copy to be shown; it is filled with the background colour.
     void DrawInto(std::uint32_t* framebuffer);
 
+    // Draws the next frame into other pixels of the image's size: a window buffer the display has
+    // handed back, or, with none, an image of the surface's own. What was drawn last is carried
+    // over, unless the next drawing is a Cls, which paints every pixel anyway.
+    void DrawNextInto(std::uint32_t* pixels);
+
+    // The pixels drawing goes into now.
+    const std::uint32_t* Target() const { return m_image.Data(); }
+
+    // The glyphs' source changed its resolution (a window that learns its scale when shown).
+    void ForgetGlyphs() { m_atlas = nullptr; }
+
 private:
     const GlyphAtlas& CurrentAtlas();
+    // Moves to the pixels DrawNextInto gave, if any, copying the image into them when asked.
+    void TakeNextTarget(bool carryImage);
 
     GlyphSource& m_glyphs;
     float m_clientWidth;
     float m_clientHeight;
     PixelBuffer m_image;
     std::optional<FrameComposer> m_composer;
+    // Where the next drawing goes (none: the own image), until it starts there.
+    std::optional<std::uint32_t*> m_nextTarget;
+    // The surface's own image while drawing goes into borrowed pixels.
+    std::optional<PixelBuffer> m_ownImage;
     Colour m_backColor;
     Colour m_foreColor;
     int m_points;

@@ -1,11 +1,11 @@
 // Watching key presses where Xlib turns the server's bytes into events.
 #include "platform/sdl/key_watch.h"
 
+#include "platform/key_code.h"
 #include "platform/sdl/x11_display.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xlibint.h>
-#include <X11/keysym.h>
 
 namespace tavrel::sdl {
 
@@ -42,14 +42,8 @@ std::optional<PressedKey> TakeKeyPress()
         return std::nullopt;
     XKeyEvent key = *g_pressed;
     g_pressed.reset();
-    const KeySym symbol = XLookupKeysym(&key, 0);
-    PressedKey press;
-    if (symbol >= XK_a && symbol <= XK_z)
-        press.KeyCode = static_cast<std::int16_t>('A' + (symbol - XK_a));
-    else if (symbol >= XK_0 && symbol <= XK_9)
-        press.KeyCode = static_cast<std::int16_t>('0' + (symbol - XK_0));
-    press.Shift = static_cast<std::int16_t>(((key.state & ShiftMask) ? 1 : 0) | ((key.state & ControlMask) ? 2 : 0) | ((key.state & Mod1Mask) ? 4 : 0));
-    return press;
+    return PressedKey { KeyCodeOfSymbol(static_cast<std::uint32_t>(XLookupKeysym(&key, 0))),
+        ShiftStateOf(key.state & ShiftMask, key.state & ControlMask, key.state & Mod1Mask) };
 }
 
 }

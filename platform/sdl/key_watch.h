@@ -1,17 +1,13 @@
 // Key presses taken as they arrive from the X server, before an input method can swallow them.
 #pragma once
 
+#include "platform/key_code.h"
+
 #include <SDL2/SDL.h>
 
-#include <cstdint>
 #include <optional>
 
 namespace tavrel::sdl {
-
-struct PressedKey {
-    std::int16_t KeyCode = 0;
-    std::int16_t Shift = 0;
-};
 
 // SDL passes every key event through the X input method first, and a key the method takes (a
 // dead key, Compose and what follows it) never reaches the program as an event. From now on every

@@ -27,7 +27,7 @@ public:
     VideoLibrary& operator=(const VideoLibrary&) = delete;
 };
 
-class SdlRuntime final : public Runtime, private WindowBackend {
+class SdlRuntime final : public DesktopRuntime, private WindowBackend {
 public:
     // Opens the display and the window font and makes the window, hidden until Show. A failure is
     // reported to the user, and nothing is returned.
@@ -38,8 +38,7 @@ public:
     RandomGenerator& Random() override { return m_random; }
     TickScheduler& Timers() override { return m_timers; }
 
-    // Loads the window and runs its events until the program ends; returns the exit status.
-    int Run(FormEvents& form);
+    int Run(FormEvents& form) override;
 
 private:
     class WindowSurface;

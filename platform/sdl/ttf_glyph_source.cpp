@@ -82,6 +82,15 @@ TtfGlyphSource::TtfGlyphSource(std::string fontFile, int dotsPerInch)
     FontAt(static_cast<int>(std::lround(kWindowFontSize)));
 }
 
+void TtfGlyphSource::SetDotsPerInch(int dotsPerInch)
+{
+    if (dotsPerInch == m_dotsPerInch)
+        return;
+    m_dotsPerInch = dotsPerInch;
+    m_atlases.clear();
+    m_fonts.clear();
+}
+
 TTF_Font& TtfGlyphSource::FontAt(int points)
 {
     auto found = m_fonts.find(points);

@@ -25,6 +25,10 @@ public:
 
     const GlyphAtlas& AtlasAt(int points) override;
 
+    // For a window that learns its resolution when shown: every size made so far is dropped, so
+    // that no atlas from before may be in use.
+    void SetDotsPerInch(int dotsPerInch);
+
 private:
     TTF_Font& FontAt(int points);
 

@@ -2,6 +2,9 @@
 # started on it, and bounded polling instead of fixed sleeps. Sourced by the test scripts.
 
 set -u
+# The program opens its window on X11 here, whatever session the tests are run from: on a Wayland
+# desktop it would otherwise open natively there.
+unset WAYLAND_DISPLAY WAYLAND_SOCKET SDL_VIDEODRIVER
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 

@@ -1,0 +1,169 @@
+#!/bin/bash
+# End-to-end tests of the program's native window under a headless sway: the view, its scale,
+# its keys and its end. Usage: wayland_test.sh PROGRAM SCENARIO
+. "$(dirname "$0")/session.sh"
+. "$(dirname "$0")/wayland_session.sh"
+
+PROGRAM=$1
+SCENARIO=$2
+
+# The fraction of neighbouring pixel columns, and of rows, that are equal, among those with ink:
+# an image enlarged from half its pixels has every other pair equal, a sharp one next to none.
+equal_neighbours() {
+    local width height
+    width=$(identify -format %w "$1")
+    height=$(identify -format %h "$1")
+    convert "$1" -depth 8 rgb:- | python3 -c '
+import sys
+width, height = int(sys.argv[1]), int(sys.argv[2])
+data = sys.stdin.buffer.read()
+rows = [data[y * width * 3:(y + 1) * width * 3] for y in range(height)]
+columns = [bytes(b"".join(row[x * 3:x * 3 + 3] for row in rows)) for x in range(width)]
+def share(lines):
+    lit = [(a, b) for a, b in zip(lines, lines[1:]) if a.strip(b"\0") or b.strip(b"\0")]
+    return sum(a == b for a, b in lit) / max(1, len(lit))
+print(f"{share(columns):.3f} {share(rows):.3f}")' "$width" "$height"
+}
+
+expect_view() {
+    local field=$1 expected=$2 actual
+    actual=$(view_fact "$field")
+    [ "$actual" = "$expected" ] || fail "the view's $field is '$actual', expected '$expected'"
+}
+
+case "$SCENARIO" in
+view-at-scale-1 | view-at-scale-2)
+    # The view sway knows: its title, shell, app id, floating for its fixed size, 545 x 336
+    # logical pixels at either scale; at 2, the client area in twice the pixels, sharp, in the
+    # rain's colours.
+    scale=${SCENARIO##*-}
+    SWAY_SCALE=$scale start_sway
+    start_wayland_program
+    expect_view name Form1
+    expect_view shell xdg_shell
+    expect_view app_id tavrel
+    expect_view floating yes
+    expect_view width 545
+    expect_view height 336
+    deadline=$(deadline_after 30)
+    until grab_client_area "$WORK_DIR/rain.png" && (check_rain_screenshot "$WORK_DIR/rain.png" "$((545 * scale))x$((336 * scale))") 2>"$WORK_DIR/rain.txt"; do
+        past "$deadline" && fail "no rain within 30s: $(cat "$WORK_DIR/rain.txt")"
+        sleep 0.1
+    done
+    read -r columns rows < <(equal_neighbours "$WORK_DIR/rain.png")
+    awk -v c="$columns" -v r="$rows" 'BEGIN { exit !(c < 0.1 && r < 0.1) }' || fail "equal neighbours: columns $columns, rows $rows (enlarged, not sharp)"
+    type_keys a
+    expect_exit 10 0
+    ;;
+every-key-ends)
+    # Each of these keys alone ends the program with status 0: a letter, a lone modifier, a dead
+    # key, Compose, and a key with no symbol at all.
+    start_sway
+    for key in "a" "-k Shift_L" "-k dead_acute" "-k Multi_key" "-k VoidSymbol"; do
+        start_wayland_program
+        # shellcheck disable=SC2086
+        type_keys $key
+        expect_exit 10 0 || fail "after $key"
+    done
+    ;;
+kill-ends)
+    # The compositor's close request ends it as a key does.
+    start_sway
+    start_wayland_program
+    as_nobody swaymsg '[title="^Form1$"] kill' >/dev/null || fail "swaymsg kill failed"
+    expect_exit 10 0
+    ;;
+fractional-output-drawn-at-the-integer-scale-above)
+    # Sway offers a 150% output only as scale 2 to clients: the window is drawn at 2 and shrunk,
+    # never enlarged, and keeps its logical size.
+    SWAY_SCALE=1.5 start_sway
+    start_wayland_program WAYLAND_DEBUG=1
+    wait_until 15 grep -q 'set_buffer_scale(2)' "$WORK_DIR/stderr.txt" || fail "no buffer scale 2 set"
+    grep -q 'create_buffer(new id wl_buffer@[0-9]*, [0-9]*, 1090, 672,' "$WORK_DIR/stderr.txt" || fail "no 1090 x 672 buffer"
+    expect_view width 545
+    expect_view height 336
+    type_keys a
+    expect_exit 10 0
+    ;;
+one-thread-and-memory-as-on-x11)
+    # One thread, and the resident memory of the X11 window's give or take a few megabytes.
+    start_display
+    "$PROGRAM" 2>"$WORK_DIR/x11-stderr.txt" &
+    X11_PID=$!
+    start_sway
+    start_wayland_program
+    sleep 2
+    threads=$(awk '/^Threads:/ { print $2 }' "/proc/$PROGRAM_PID/status")
+    [ "$threads" = 1 ] || fail "$threads threads"
+    native=$(awk '/^VmRSS:/ { print $2 }' "/proc/$PROGRAM_PID/status")
+    x11=$(awk '/^VmRSS:/ { print $2 }' "/proc/$X11_PID/status")
+    kill "$X11_PID"
+    echo "resident: Wayland ${native} kB, X11 ${x11} kB"
+    [ "$native" -le $((x11 + 8192)) ] || fail "resident ${native} kB against the X11 window's ${x11} kB"
+    type_keys a
+    expect_exit 10 0
+    ;;
+frames-shown-at-the-tick-rate-and-not-while-hidden)
+    # Every frame is committed, at the frame timer's rate and never faster (a slow host may
+    # give fewer); on a workspace out of sight no frame is, and back in sight they come again.
+    start_sway
+    start_wayland_program WAYLAND_DEBUG=1
+    shown() { grep -c '\.attach(' "$WORK_DIR/stderr.txt"; }
+    sleep 1
+    first=$(shown) started=$EPOCHREALTIME
+    sleep 3
+    last=$(shown) ended=$EPOCHREALTIME
+    span=$(awk -v a="$started" -v b="$ended" 'BEGIN { printf "%.2f", b - a }')
+    rate=$(awk -v n="$((last - first))" -v s="$span" 'BEGIN { printf "%.1f", n / s }')
+    echo "frames shown: $((last - first)) in ${span}s, ${rate} a second"
+    awk -v r="$rate" 'BEGIN { exit !(r <= 64.5 && r >= 32) }' || fail "${rate} frames a second"
+    as_nobody swaymsg '[title="^Form1$"] move container to workspace 2' >/dev/null
+    sleep 1
+    hidden=$(shown)
+    sleep 2
+    [ "$(shown)" = "$hidden" ] || fail "frames shown while out of sight"
+    as_nobody swaymsg 'workspace 2' >/dev/null
+    wait_until 10 sh -c "[ \$(grep -c '\\.attach(' '$WORK_DIR/stderr.txt') -gt $((hidden + 10)) ]" || fail "no frames once back in sight"
+    type_keys a
+    expect_exit 10 0
+    ;;
+display-choice)
+    # WAYLAND_DISPLAY wins over DISPLAY; SDL_VIDEODRIVER forces either; an unreachable compositor
+    # hands over to X11; with neither display the error names both.
+    start_display
+    start_sway
+    x11_windows() { as_nobody DISPLAY="$DISPLAY" xdotool search --name '^Form1$' 2>/dev/null | wc -l; }
+    start_wayland_program DISPLAY="$DISPLAY"
+    [ "$(x11_windows)" = 0 ] || fail "an X11 window with both displays named"
+    type_keys a
+    expect_exit 10 0
+    "${NOBODY[@]}" DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 "$PROGRAM" 2>"$WORK_DIR/stderr.txt" &
+    PROGRAM_PID=$!
+    wait_until 30 sh -c "[ \$(xdotool search --onlyvisible --name '^Form1\$' | wc -l) -gt 0 ]" || fail "SDL_VIDEODRIVER=x11: no X11 window; $(program_state)"
+    view_shown && fail "SDL_VIDEODRIVER=x11: a Wayland view"
+    kill "$PROGRAM_PID"; wait "$PROGRAM_PID"; PROGRAM_PID=
+    setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH=/usr/bin:/bin HOME="$RUNTIME_DIR" XDG_RUNTIME_DIR="$RUNTIME_DIR" \
+        WAYLAND_DISPLAY=nowhere DISPLAY="$DISPLAY" "$PROGRAM" 2>"$WORK_DIR/stderr.txt" &
+    PROGRAM_PID=$!
+    wait_until 30 sh -c "[ \$(xdotool search --onlyvisible --name '^Form1\$' | wc -l) -gt 0 ]" || fail "unreachable compositor: no X11 window; $(program_state)"
+    kill "$PROGRAM_PID"; wait "$PROGRAM_PID"; PROGRAM_PID=
+    for setting in "WAYLAND_DISPLAY=nowhere" "SDL_VIDEODRIVER=wayland WAYLAND_DISPLAY=nowhere DISPLAY=$DISPLAY" ""; do
+        # shellcheck disable=SC2086
+        setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH=/usr/bin:/bin HOME="$RUNTIME_DIR" XDG_RUNTIME_DIR="$RUNTIME_DIR" $setting \
+            timeout 5 "$PROGRAM" 2>"$WORK_DIR/stderr.txt" &
+        PROGRAM_PID=$!
+        expect_exit 10 1
+        said=$(cat "$WORK_DIR/stderr.txt")
+        case "$setting" in
+        "") expected="tavrel: Couldn't open the display: neither WAYLAND_DISPLAY nor DISPLAY is set" ;;
+        SDL*) expected="tavrel: Couldn't open the display: cannot connect to the Wayland compositor \"nowhere\": No such file or directory" ;;
+        *) expected="tavrel: Couldn't open the display: cannot connect to the Wayland compositor \"nowhere\": No such file or directory, and DISPLAY is not set" ;;
+        esac
+        [ "$said" = "$expected" ] || fail "with '$setting': $said"
+    done
+    ;;
+*)
+    fail "unknown scenario $SCENARIO"
+    ;;
+esac
+echo "PASS: $SCENARIO"
