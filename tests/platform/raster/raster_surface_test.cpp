@@ -114,6 +114,79 @@ TEST_F(Raster, ARefusedSizeKeepsTheSizeInForce)
     EXPECT_EQ(glyphs.requests, 1);
 }
 
+// A window's surface that draws into buffers of its own, as a compositor's window does.
+struct BufferedRaster final : RasterSurface {
+    using RasterSurface::RasterSurface;
+    using RasterSurface::DrawInto;
+    using RasterSurface::DrawNextInto;
+    using RasterSurface::Target;
+};
+
+struct RasterTargets : testing::Test {
+    static constexpr std::uint32_t kUntouched = 0xABCDEF;
+    BoxGlyphs glyphs;
+    BufferedRaster surface { glyphs, 40, 30, MakeColour(0, 0, 0), 3 };
+    std::vector<std::uint32_t> first = std::vector<std::uint32_t>(40 * 30, kUntouched);
+    std::vector<std::uint32_t> second = std::vector<std::uint32_t>(40 * 30, kUntouched);
+
+    void PrintAt(float x, std::string_view text = "A")
+    {
+        surface.SetCurrentX(x);
+        surface.Print(text);
+        surface.Image();
+    }
+    static std::uint32_t At(const std::vector<std::uint32_t>& pixels, int x, int y) { return pixels[static_cast<std::size_t>(y * 40 + x)]; }
+};
+
+TEST_F(RasterTargets, TheNextFrameCarriesWhatWasDrawnUnlessItStartsWithCls)
+{
+    const std::uint32_t ink = PackPixel(MakeColour(0, 255, 0));
+    surface.SetForeColor(MakeColour(0, 255, 0));
+    surface.DrawInto(first.data());
+    PrintAt(0);
+    ASSERT_EQ(At(first, 1, 1), ink);
+
+    // Nothing moves until the next drawing: the buffer may still be the compositor's meanwhile.
+    surface.DrawNextInto(second.data());
+    EXPECT_EQ(At(second, 0, 0), kUntouched);
+    PrintAt(20);
+    EXPECT_EQ(surface.Target(), second.data());
+    EXPECT_EQ(At(second, 1, 1), ink);
+    EXPECT_EQ(At(second, 21, 1), ink);
+    EXPECT_EQ(At(second, 30, 20), 0u);
+    EXPECT_EQ(At(first, 21, 1), 0u);
+
+    // A frame that starts with Cls paints every pixel itself: nothing is copied.
+    std::fill(first.begin(), first.end(), kUntouched);
+    surface.DrawNextInto(first.data());
+    surface.Cls();
+    PrintAt(10);
+    EXPECT_EQ(At(first, 1, 1), 0u);
+    EXPECT_EQ(At(first, 11, 1), ink);
+    EXPECT_EQ(At(second, 11, 1), 0u);
+}
+
+TEST_F(RasterTargets, WithNoBufferFreeTheFrameIsDrawnIntoAnImageOfItsOwn)
+{
+    surface.SetForeColor(MakeColour(0, 255, 0));
+    surface.DrawInto(first.data());
+    PrintAt(0);
+    surface.DrawNextInto(nullptr);
+    PrintAt(20);
+    const std::uint32_t* own = surface.Target();
+    EXPECT_NE(own, first.data());
+    EXPECT_EQ(surface.Image().At(1, 1), MakeColour(0, 255, 0));
+    EXPECT_EQ(surface.Image().At(21, 1), MakeColour(0, 255, 0));
+    EXPECT_EQ(At(first, 21, 1), 0u);
+    // Back into a buffer and out again: the same own image serves.
+    surface.DrawNextInto(second.data());
+    PrintAt(30);
+    surface.DrawNextInto(nullptr);
+    surface.Cls();
+    EXPECT_EQ(surface.Target(), own);
+    EXPECT_EQ(At(second, 31, 1), PackPixel(MakeColour(0, 255, 0)));
+}
+
 TEST(PixelBlend, PartialCoverageMixesExactlyWithWhatLiesBelow)
 {
     // Rows of 7 pixels, so that both whole groups of four and single pixels are blended, laid at
