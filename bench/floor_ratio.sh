@@ -29,27 +29,10 @@ one_run() {
     )
 }
 
-# Lines of "PROGRAM_OWN PROGRAM_SERVER FLOOR_OWN FLOOR_SERVER" ns per tick, one round a line, to
-# medians in ms of the program, the floor (each with its own and the X server's shares) and
-# the ratio, each median with the lowest and highest round beside it.
-summary() {
-    python3 -c '
-import statistics, sys
-rounds = [list(map(int, line.split())) for line in sys.stdin if line.strip()]
-def figure(values, scale=1e6):
-    values = [value / scale for value in values]
-    return f"{statistics.median(values):.3f} ({min(values):.3f}..{max(values):.3f})"
-program = [own + server for own, server, _, _ in rounds]
-floor = [own + server for _, _, own, server in rounds]
-print(f"program {figure(program)} ms per tick, own {figure([r[0] for r in rounds])}, X server {figure([r[1] for r in rounds])}")
-print(f"floor   {figure(floor)} ms per tick, own {figure([r[2] for r in rounds])}, X server {figure([r[3] for r in rounds])}")
-print(f"ratio   {figure([p / f for p, f in zip(program, floor)], 1)}, ratio of the medians {statistics.median(program) / statistics.median(floor):.2f}")'
-}
-
 for dpi in $DPIS; do
     width=$(( (8175 * dpi + 720) / 1440 )); height=$(( (5040 * dpi + 720) / 1440 ))
     echo "$dpi dpi (${width}x${height}), $RUNS rounds of $MEASURE s, program and floor in turns:"
     for _ in $(seq "$RUNS"); do
         echo "$(one_run "$dpi" "$BUILD/tavrel") $(one_run "$dpi" "$BUILD/bench/tavrel_floor" "$width" "$height")"
-    done | summary
+    done | python3 "$(dirname "$0")/ratio_summary.py" "X server"
 done
