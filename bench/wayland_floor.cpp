@@ -46,7 +46,7 @@ int main()
             due += ((now - due) / kPeriod + 1) * kPeriod;
             if (ShmBuffers::Buffer* buffer = buffers.Released(nullptr)) {
                 std::fill_n(buffer->Pixels, pixels, 0u);
-                window.Show(*buffer->Proxy, layout.PixelWidth, layout.PixelHeight, now);
+                window.Show(*buffer->Proxy, now);
                 buffer->Held = true;
             }
         }

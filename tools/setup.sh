@@ -4,12 +4,12 @@
 set -euo pipefail
 
 PROJECT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev libx11-dev libwayland-dev libxkbcommon-dev wayland-protocols fonts-dejavu-core"
+BUILD_PACKAGES="cmake g++ make pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev libx11-dev libwayland-dev libxkbcommon-dev libdecor-0-dev wayland-protocols fonts-dejavu-core"
 # CPack's .deb asks dpkg-shlibdeps (dpkg-dev) for the libraries' packages, and it needs file.
 PACKAGE_PACKAGES="dpkg-dev file"
 # The native Wayland window is tested under a headless sway, with grim for pictures and wtype
-# for keys.
-TEST_PACKAGES="python3 strace procps libgtest-dev g++-multilib libbenchmark-dev xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick wmctrl openbox fontconfig gdb sway grim wtype $PACKAGE_PACKAGES"
+# for keys, and under a headless Weston, which draws no window frames.
+TEST_PACKAGES="python3 strace procps libgtest-dev g++-multilib libbenchmark-dev xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick wmctrl openbox fontconfig gdb sway grim wtype weston $PACKAGE_PACKAGES"
 WINDOWS_PACKAGES="g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wine64"
 # The page: emscripten (with node), the font cut down with fontTools, Chromium and Firefox for its
 # tests.

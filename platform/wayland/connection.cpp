@@ -80,8 +80,8 @@ void Connection::Global(void* data, wl_registry* registry, std::uint32_t name, c
     };
     const std::string_view offered(interface);
     if (offered == wl_compositor_interface.name && !self.m_compositor) {
-        self.m_compositorVersion = Version(version, 4);
-        self.m_compositor.reset(bind.operator()<wl_compositor>(wl_compositor_interface, 4));
+        self.m_compositorVersion = Version(version, 3);
+        self.m_compositor.reset(bind.operator()<wl_compositor>(wl_compositor_interface, 3));
     } else if (offered == wl_shm_interface.name && !self.m_shm) {
         self.m_shm.reset(bind.operator()<wl_shm>(wl_shm_interface, 1));
     } else if (offered == xdg_wm_base_interface.name && !self.m_shell) {

@@ -42,8 +42,6 @@ public:
     zxdg_decoration_manager_v1* Decorations() { return m_decorations.get(); }
     wp_fractional_scale_manager_v1* FractionalScales() { return m_fractionalScales.get(); }
     wp_viewporter* Viewporter() { return m_viewporter.get(); }
-    // wl_surface.damage_buffer is a version 4 request; before it damage is in surface units.
-    bool DamagesBuffers() const { return m_compositorVersion >= 4; }
 
     const std::vector<std::unique_ptr<Output>>& Outputs() const { return m_outputs; }
     const Output* OutputOf(const wl_output* proxy) const;

@@ -5,6 +5,8 @@
 #include "platform/wayland/connection.h"
 #include "platform/wayland/scale_rules.h"
 
+#include <libdecor.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,7 +17,8 @@ namespace tavrel::wayland {
 class Toplevel {
 public:
     // A window of a fixed logical size (min = max, so that tiling compositors float it), with
-    // server-side decorations where the compositor offers them. Not yet mapped.
+    // server-side decorations where the compositor offers them, and a frame libdecor draws where
+    // it does not. Not yet mapped.
     Toplevel(Connection& connection, const std::string& title, const std::string& appId, int logicalWidth, int logicalHeight);
     ~Toplevel();
     Toplevel(const Toplevel&) = delete;
@@ -26,6 +29,7 @@ public:
     void AwaitFirstConfigure();
 
     // Acknowledges a configure that came since the last call, committing the acknowledgement.
+    // Throws PlatformError where the frame failed.
     void AnswerConfigure();
 
     // The client area in logical pixels: the compositor's choice where it made one, the size
@@ -45,7 +49,7 @@ public:
     void UseLayout(const BufferLayout& layout);
 
     // Shows a buffer of the layout's size, all of it new, and asks to hear when it is on screen.
-    void Show(wl_buffer& buffer, int pixelWidth, int pixelHeight, Microseconds now);
+    void Show(wl_buffer& buffer, Microseconds now);
 
     // Whether a frame the compositor was asked about has been waiting longer than a glance
     // (hidden, minimised, occluded): frames are then passed over until it comes.
@@ -62,6 +66,19 @@ private:
     static void Close(void* data, xdg_toplevel*);
     static void PreferredScale(void* data, wp_fractional_scale_v1*, std::uint32_t scale);
     static void FrameDone(void* data, wl_callback*, std::uint32_t);
+    static void DecorError(libdecor* context, libdecor_error error, const char* message);
+    static void DecorConfigure(libdecor_frame* frame, libdecor_configuration* configuration, void* data);
+    static void DecorClose(libdecor_frame*, void* data);
+    static void DecorCommit(libdecor_frame*, void* data);
+    static void DecorDismissPopup(libdecor_frame*, const char*, void*) { }
+    void MakeShellRole(const std::string& title, const std::string& appId);
+    void MakeDecoratedRole(const std::string& title, const std::string& appId);
+    void NoteSize(int width, int height);
+
+    struct DecorUnref {
+        void operator()(libdecor* context) const { libdecor_unref(context); }
+        void operator()(libdecor_frame* frame) const { libdecor_frame_unref(frame); }
+    };
 
     Connection& m_connection;
     int m_logicalWidth;
@@ -70,6 +87,10 @@ private:
     Owned<xdg_surface> m_shellSurface;
     Owned<xdg_toplevel> m_toplevel;
     Owned<zxdg_toplevel_decoration_v1> m_decoration;
+    // Where the compositor draws no frame: libdecor's, which makes the shell's objects itself.
+    std::unique_ptr<libdecor, DecorUnref> m_decor;
+    std::unique_ptr<libdecor_frame, DecorUnref> m_frame;
+    bool m_commitAcknowledgement = false;
     Owned<wp_fractional_scale_v1> m_fractionalScale;
     Owned<wp_viewport> m_viewport;
     Owned<wl_callback> m_frameCallback;

@@ -99,7 +99,7 @@ public:
             return;
         Image(); // composes what the last handler drew
         if (ShmBuffers::Buffer* buffer = m_buffers->BufferAt(Target()); buffer && !buffer->Held) {
-            m_runtime.m_window->Show(*buffer->Proxy, ImageWidth(), ImageHeight(), m_runtime.m_clock.Now());
+            m_runtime.m_window->Show(*buffer->Proxy, m_runtime.m_clock.Now());
             buffer->Held = true;
             m_retired.reset();
         }

@@ -47,11 +47,34 @@ CONFIG
     WAYLAND_NAME=$(ls "$RUNTIME_DIR" | grep -x 'wayland-[0-9]*' | head -1)
     set_nobody
     wait_until 15 as_nobody swaymsg -t get_outputs || fail "sway does not answer"
-    # The program runs as nobody too: from a copy where its build cannot be reached.
+    reach_program
+}
+
+# The program runs as nobody too: from a copy where its build cannot be reached.
+reach_program() {
     if ! as_nobody test -x "$PROGRAM"; then
         cp "$PROGRAM" "$RUNTIME_DIR/tavrel" && chmod 755 "$RUNTIME_DIR/tavrel"
         PROGRAM=$RUNTIME_DIR/tavrel
     fi
+}
+
+# A headless Weston instead, at the scale WESTON_SCALE gives (1 unless set): a compositor that
+# draws no window frames. --debug lets weston-screenshooter take pictures.
+start_weston() {
+    "${NOBODY[@]}" weston --backend=headless-backend.so --use-pixman --socket=wayland-weston --width=1920 --height=1080 \
+        --scale="${WESTON_SCALE:-1}" --idle-time=0 --debug >"$WORK_DIR/weston.txt" 2>&1 &
+    SWAY_PID=$!
+    wait_until 15 test -S "$RUNTIME_DIR/wayland-weston" || fail "weston did not start: $(tail -5 "$WORK_DIR/weston.txt")"
+    WAYLAND_NAME=wayland-weston
+    set_nobody
+    reach_program
+}
+
+# A picture of Weston's whole output, left in the file given.
+weston_picture() {
+    rm -f "$RUNTIME_DIR"/wayland-screenshot-*.png
+    (cd "$RUNTIME_DIR" && as_nobody weston-screenshooter) >/dev/null 2>&1 || return 1
+    mv "$RUNTIME_DIR"/wayland-screenshot-*.png "$1" 2>/dev/null
 }
 
 # The program's view: "FIELD=VALUE" lines (name, app_id, shell, type, floating, x, y, width,

@@ -73,6 +73,22 @@ kill-ends)
     as_nobody swaymsg '[title="^Form1$"] kill' >/dev/null || fail "swaymsg kill failed"
     expect_exit 10 0
     ;;
+drawn-at-the-scale-of-the-output-entered)
+    # With outputs at 2 and 1, a window shown on the one at 1 is drawn at 1 in the end (the
+    # first picture, before the compositor says where it is, is at the larger scale).
+    SWAY_SCALE=2 start_sway
+    as_nobody swaymsg create_output >/dev/null || fail "no second output"
+    as_nobody swaymsg focus output HEADLESS-2 >/dev/null
+    start_wayland_program WAYLAND_DEBUG=1
+    wait_until 15 grep -q 'wl_surface@[0-9]*\.enter' "$WORK_DIR/stderr.txt" || fail "the window entered no output"
+    wait_until 15 sh -c "grep -o 'create_buffer(new id wl_buffer@[0-9]*, [0-9]*, [0-9]*, [0-9]*' '$WORK_DIR/stderr.txt' | tail -1 | grep -q ', 545, 336\$'" \
+        || fail "last buffers: $(grep -o 'create_buffer(.*' "$WORK_DIR/stderr.txt" | tail -2)"
+    [ "$(grep -o 'set_buffer_scale([0-9]*)' "$WORK_DIR/stderr.txt" | tail -1)" = "set_buffer_scale(1)" ] || fail "not drawn at 1"
+    expect_view width 545
+    expect_view height 336
+    type_keys a
+    expect_exit 10 0
+    ;;
 fractional-output-drawn-at-the-integer-scale-above)
     # Sway offers a 150% output only as scale 2 to clients: the window is drawn at 2 and shrunk,
     # never enlarged, and keeps its logical size.
@@ -161,6 +177,36 @@ display-choice)
         esac
         [ "$said" = "$expected" ] || fail "with '$setting': $said"
     done
+    ;;
+frame-drawn-where-the-compositor-draws-none)
+    # Weston offers no server-side decorations: libdecor frames the window, its title bar right
+    # above the client area of 545 x 336 logical pixels. Weston's pictures take the pixels'
+    # unused top byte for alpha, and the program leaves it 0: the client area is the one
+    # transparent rectangle, whatever it shows.
+    WESTON_SCALE=2 start_weston
+    "${NOBODY[@]}" "$PROGRAM" 2>"$WORK_DIR/stderr.txt" &
+    PROGRAM_PID=$!
+    framed() {
+        weston_picture "$WORK_DIR/weston.png" && convert "$WORK_DIR/weston.png" -depth 8 rgba:- | python3 -c '
+import sys
+width, height = map(int, sys.argv[1:3])
+data = sys.stdin.buffer.read()
+clear = [i // 4 for i in range(3, len(data), 4) if data[i] == 0]
+if not clear:
+    sys.exit("no client area yet")
+xs = [i % width for i in clear]
+ys = [i // width for i in clear]
+left, top, right, bottom = min(xs), min(ys), max(xs) + 1, max(ys) + 1
+if (right - left, bottom - top) != (1090, 672) or len(clear) != 1090 * 672:
+    sys.exit(f"the transparent area is {right - left} x {bottom - top}, {len(clear)} pixels")
+strip = [data[(y * width + x) * 4:(y * width + x) * 4 + 3] for y in range(top - 40, top - 8) for x in range(left, right)]
+mean = sum(sum(pixel) for pixel in strip) / (3 * len(strip))
+if mean > 90:
+    sys.exit(f"no title bar above the client area (mean {mean:.0f})")' "$(identify -format %w "$WORK_DIR/weston.png")" "$(identify -format %h "$WORK_DIR/weston.png")"
+    }
+    wait_until 30 framed || fail "no framed window: $(framed 2>&1); $(program_state)"
+    kill -TERM "$PROGRAM_PID"
+    expect_exit 10 0
     ;;
 *)
     fail "unknown scenario $SCENARIO"
