@@ -16,11 +16,11 @@ constexpr Microseconds kConfigureWait = 10'000'000;
 // come in a quarter of a second is not coming while the window stays out of sight.
 constexpr Microseconds kUnseenAfter = 250'000;
 
-}
-
 // libdecor reports its failures through a callback that has no window to reach: the first one
 // waits here for the window to throw it.
 std::optional<std::string> g_decorFailure;
+
+}
 
 Toplevel::Toplevel(Connection& connection, const std::string& title, const std::string& appId, int logicalWidth, int logicalHeight)
     : m_connection(connection)

@@ -73,6 +73,15 @@ kill-ends)
     as_nobody swaymsg '[title="^Form1$"] kill' >/dev/null || fail "swaymsg kill failed"
     expect_exit 10 0
     ;;
+compositor-lost)
+    # The compositor gone: the error report says so, with status 1, at once.
+    start_sway
+    start_wayland_program
+    kill -KILL "$SWAY_PID"
+    expect_exit 10 1
+    grep -q "^tavrel: The display closed: the connection to the Wayland compositor \"$WAYLAND_NAME\" was lost" "$WORK_DIR/stderr.txt" \
+        || fail "stderr says $(cat "$WORK_DIR/stderr.txt")"
+    ;;
 drawn-at-the-scale-of-the-output-entered)
     # With outputs at 2 and 1, a window shown on the one at 1 is drawn at 1 in the end (the
     # first picture, before the compositor says where it is, is at the larger scale).
