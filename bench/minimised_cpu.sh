@@ -7,7 +7,7 @@ PROGRAM=$1
 MEASURE=${2:-10}
 . "$(dirname "$0")/../tests/e2e/session.sh"
 
-cpu_ns() { cat "/proc/$1"/task/*/schedstat | awk '{ total += $1 } END { print total }'; }
+cpu_ns() { cat "/proc/$1"/task/*/schedstat | awk '{ total += $1 } END { printf "%.0f\n", total }'; }
 
 start_display
 start_program "$PROGRAM"
