@@ -73,7 +73,6 @@ public:
         // A first picture at the likeliest scale maps the window; the compositor then says which
         // output it is on and the scale it wants.
         UseLayout(LayoutAt(window.ScaleToDrawAt()));
-        PresentIfChanged();
         SteadyClock clock;
         const Microseconds deadline = clock.Now() + kScaleWait;
         for (Microseconds left = kScaleWait; !window.ScaleKnown() && left > 0; left = deadline - clock.Now()) {
@@ -119,6 +118,8 @@ private:
         return LayoutFor(window.LogicalWidth(), window.LogicalHeight(), scale120, m_runtime.m_connection->Viewporter() != nullptr);
     }
 
+    // New buffers of the layout, the first shown at once, blank: the scale and a buffer of its
+    // size reach the compositor in one commit, as they must (545 pixels are no buffer at 2).
     void UseLayout(const BufferLayout& layout)
     {
         m_layout = layout;
@@ -128,6 +129,7 @@ private:
         m_runtime.m_window->UseLayout(layout);
         SetClientSize(layout.PixelWidth, layout.PixelHeight);
         DrawInto(m_buffers->Released(nullptr)->Pixels);
+        PresentIfChanged();
     }
 
     WaylandRuntime& m_runtime;
