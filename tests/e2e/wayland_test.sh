@@ -66,6 +66,19 @@ every-key-ends)
         expect_exit 10 0 || fail "after $key"
     done
     ;;
+keyboards-come-and-go)
+    # Each wtype is a keyboard that comes, changes the modifiers and goes: the seat's keyboard
+    # and keymap come and go with it, and no key was pressed. Then a key ends it.
+    start_sway
+    start_wayland_program
+    for _ in 1 2 3; do
+        as_nobody wtype -s 100 -M shift -m shift || fail "wtype failed"
+    done
+    sleep 1
+    program_running || fail "it ended without a key: $(program_state)"
+    type_keys a
+    expect_exit 10 0
+    ;;
 kill-ends)
     # The compositor's close request ends it as a key does.
     start_sway
