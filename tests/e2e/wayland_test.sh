@@ -1,6 +1,14 @@
 #!/bin/bash
 # End-to-end tests of the program's native window under a headless sway: the view, its scale,
 # its keys and its end. Usage: wayland_test.sh PROGRAM SCENARIO
+
+# Sway's own buffers and the shared memory of grim and wtype are files in /dev/shm, made as
+# nobody. Where nobody cannot write there (a chroot that binds /dev without the tmpfs mounted on
+# /dev/shm), the test runs in a mount namespace of its own, with a /dev/shm of its own.
+if [ -z "${TAVREL_PRIVATE_SHM:-}" ] && ! setpriv --reuid=nobody --regid=nogroup --clear-groups test -w /dev/shm; then
+    exec env TAVREL_PRIVATE_SHM=1 unshare --mount --propagation private \
+        sh -c 'mount -t tmpfs -o mode=1777 tmpfs /dev/shm && exec bash "$@"' sh "$0" "$@"
+fi
 . "$(dirname "$0")/session.sh"
 . "$(dirname "$0")/wayland_session.sh"
 
