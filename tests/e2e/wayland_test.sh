@@ -4,10 +4,13 @@
 
 # Sway's own buffers and the shared memory of grim and wtype are files in /dev/shm, made as
 # nobody. Where nobody cannot write there (a chroot that binds /dev without the tmpfs mounted on
-# /dev/shm), the test runs in a mount namespace of its own, with a /dev/shm of its own.
+# /dev/shm), the test runs in a mount namespace of its own, with a /dev/shm of its own. The mount
+# holding /dev is made private there first, so that nothing is mounted on the system's; in a
+# chroot the root is no mount point, which unshare's own --propagation private refuses.
 if [ -z "${TAVREL_PRIVATE_SHM:-}" ] && ! setpriv --reuid=nobody --regid=nogroup --clear-groups test -w /dev/shm; then
-    exec env TAVREL_PRIVATE_SHM=1 unshare --mount --propagation private \
-        sh -c 'mount -t tmpfs -o mode=1777 tmpfs /dev/shm && exec bash "$@"' sh "$0" "$@"
+    exec env TAVREL_PRIVATE_SHM=1 unshare --mount --propagation unchanged sh -c '
+        { mount --make-rprivate /dev || mount --make-rprivate /; } 2>/dev/null || { echo "cannot make /dev private" >&2; exit 1; }
+        mount -t tmpfs -o mode=1777 tmpfs /dev/shm && exec bash "$@"' sh "$0" "$@"
 fi
 . "$(dirname "$0")/session.sh"
 . "$(dirname "$0")/wayland_session.sh"
