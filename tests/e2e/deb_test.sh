@@ -15,10 +15,12 @@ dpkg-query -W -f='${Status}' tavrel 2>/dev/null | grep -q "install ok installed"
 
 (cd "$BUILD_DIR" && cpack -G DEB -B "$WORK_DIR/package" >"$WORK_DIR/cpack.txt" 2>&1) || { cat "$WORK_DIR/cpack.txt"; fail "cpack could not make the package"; }
 package=$(ls "$WORK_DIR"/package/tavrel_0.1.0.0_*.deb) || fail "no tavrel_0.1.0.0 package was made"
-# Without the library scan the package would name only the font and install where SDL is missing.
+# Without the library scan the package would name only the font and install where SDL or the
+# Wayland libraries are missing.
 depends=$(dpkg-deb -f "$package" Depends)
-echo "$depends" | grep -q 'libsdl2-2.0-0' && echo "$depends" | grep -q 'libsdl2-ttf' && echo "$depends" | grep -q 'fonts-dejavu-core' \
-    || fail "the package's dependencies miss SDL or the font: $depends"
+for needed in libsdl2-2.0-0 libsdl2-ttf fonts-dejavu-core libwayland-client0 libxkbcommon0 libdecor-0-0; do
+    echo "$depends" | grep -q "$needed" || fail "the package's dependencies miss $needed: $depends"
+done
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$package" >/dev/null || fail "apt-get could not install $package"
 trap 'DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq tavrel >/dev/null 2>&1; stop_display' EXIT
 
