@@ -6,8 +6,7 @@ set -u
 PROGRAM=$1
 MEASURE=${2:-10}
 . "$(dirname "$0")/../tests/e2e/session.sh"
-
-cpu_ns() { cat "/proc/$1"/task/*/schedstat | awk '{ total += $1 } END { printf "%.0f\n", total }'; }
+. "$(dirname "$0")/cpu_ns.sh"
 
 start_display
 start_program "$PROGRAM"

@@ -11,7 +11,7 @@ RUNS=${RUNS:-7}
 MEASURE=${SECONDS_PER_RUN:-8}
 E2E="$(dirname "$0")/../tests/e2e"
 
-cpu_ns() { cat "/proc/$1"/task/*/schedstat | awk '{ total += $1 } END { printf "%.0f\n", total }'; }
+. "$(dirname "$0")/cpu_ns.sh"
 
 # CPU ns per tick at 64 ticks a second for one run of a program on a fresh sway: its own, sway's.
 one_run() {

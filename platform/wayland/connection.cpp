@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 namespace tavrel::wayland {
 
@@ -75,33 +76,36 @@ Connection::~Connection() = default;
 void Connection::Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version)
 {
     auto& self = *static_cast<Connection*>(data);
-    const auto bind = [&]<typename T>(const wl_interface& type, std::uint32_t known) {
-        return static_cast<T*>(wl_registry_bind(registry, name, &type, Version(version, known)));
+    // Into the proxy given, at the newest version this program knows or the compositor's older one.
+    const auto bind = [&](auto& proxy, const wl_interface& type, std::uint32_t known) {
+        using Proxy = typename std::remove_reference_t<decltype(proxy)>::element_type;
+        proxy.reset(static_cast<Proxy*>(wl_registry_bind(registry, name, &type, Version(version, known))));
     };
     const std::string_view offered(interface);
     if (offered == wl_compositor_interface.name && !self.m_compositor) {
-        self.m_compositorVersion = Version(version, 3);
-        self.m_compositor.reset(bind.operator()<wl_compositor>(wl_compositor_interface, 3));
+        bind(self.m_compositor, wl_compositor_interface, 3);
     } else if (offered == wl_shm_interface.name && !self.m_shm) {
-        self.m_shm.reset(bind.operator()<wl_shm>(wl_shm_interface, 1));
+        bind(self.m_shm, wl_shm_interface, 1);
     } else if (offered == xdg_wm_base_interface.name && !self.m_shell) {
-        self.m_shell.reset(bind.operator()<xdg_wm_base>(xdg_wm_base_interface, 1));
+        bind(self.m_shell, xdg_wm_base_interface, 1);
         xdg_wm_base_add_listener(self.m_shell.get(), &kShellListener, &self);
     } else if (offered == zxdg_decoration_manager_v1_interface.name && !self.m_decorations) {
-        self.m_decorations.reset(bind.operator()<zxdg_decoration_manager_v1>(zxdg_decoration_manager_v1_interface, 1));
+        bind(self.m_decorations, zxdg_decoration_manager_v1_interface, 1);
     } else if (offered == wp_fractional_scale_manager_v1_interface.name && !self.m_fractionalScales) {
-        self.m_fractionalScales.reset(bind.operator()<wp_fractional_scale_manager_v1>(wp_fractional_scale_manager_v1_interface, 1));
+        bind(self.m_fractionalScales, wp_fractional_scale_manager_v1_interface, 1);
     } else if (offered == wp_viewporter_interface.name && !self.m_viewporter) {
-        self.m_viewporter.reset(bind.operator()<wp_viewporter>(wp_viewporter_interface, 1));
+        bind(self.m_viewporter, wp_viewporter_interface, 1);
     } else if (offered == wl_output_interface.name) {
         auto output = std::make_unique<Output>();
         output->Name = name;
         // Version 2 brings the scale.
-        output->Proxy.reset(bind.operator()<wl_output>(wl_output_interface, 2));
+        bind(output->Proxy, wl_output_interface, 2);
         wl_output_add_listener(output->Proxy.get(), &kOutputListener, output.get());
         self.m_outputs.push_back(std::move(output));
     } else if (offered == wl_seat_interface.name) {
-        self.m_keyboards.AddSeat(bind.operator()<wl_seat>(wl_seat_interface, 5), name);
+        Owned<wl_seat> seat;
+        bind(seat, wl_seat_interface, 5);
+        self.m_keyboards.AddSeat(std::move(seat), name);
     }
 }
 
@@ -123,7 +127,7 @@ void Connection::Bind()
     Roundtrip();
     Roundtrip();
     const auto missing = [](const char* what) { return PlatformError(std::string("Couldn't open the window: the Wayland compositor offers no ") + what); };
-    if (!m_compositor || m_compositorVersion < 3)
+    if (!m_compositor || wl_compositor_get_version(m_compositor.get()) < 3)
         throw missing("wl_compositor of version 3 or later (surfaces with a buffer scale)");
     if (!m_shm)
         throw missing("wl_shm (shared-memory buffers)");

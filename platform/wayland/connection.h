@@ -69,7 +69,6 @@ private:
     Owned<wl_display> m_display;
     Owned<wl_registry> m_registry;
     Owned<wl_compositor> m_compositor;
-    std::uint32_t m_compositorVersion = 0;
     Owned<wl_shm> m_shm;
     Owned<xdg_wm_base> m_shell;
     Owned<zxdg_decoration_manager_v1> m_decorations;

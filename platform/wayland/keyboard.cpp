@@ -29,8 +29,8 @@ struct Keyboards::Seat {
     std::unique_ptr<xkb_state, StateUnref> State;
 
     static void Capabilities(void* data, wl_seat*, std::uint32_t capabilities);
-    static void NameOf(void*, wl_seat*, const char*) { }
-    static void Keymap_(void* data, wl_keyboard*, std::uint32_t format, int fd, std::uint32_t size);
+    static void IgnoreName(void*, wl_seat*, const char*) { }
+    static void ReceiveKeymap(void* data, wl_keyboard*, std::uint32_t format, int fd, std::uint32_t size);
     static void Enter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) { }
     static void Leave(void*, wl_keyboard*, std::uint32_t, wl_surface*) { }
     static void Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state);
@@ -42,8 +42,8 @@ struct Keyboards::Seat {
 
 namespace {
 
-const wl_seat_listener kSeatListener { Keyboards::Seat::Capabilities, Keyboards::Seat::NameOf };
-const wl_keyboard_listener kKeyboardListener { Keyboards::Seat::Keymap_, Keyboards::Seat::Enter, Keyboards::Seat::Leave, Keyboards::Seat::Key,
+const wl_seat_listener kSeatListener { Keyboards::Seat::Capabilities, Keyboards::Seat::IgnoreName };
+const wl_keyboard_listener kKeyboardListener { Keyboards::Seat::ReceiveKeymap, Keyboards::Seat::Enter, Keyboards::Seat::Leave, Keyboards::Seat::Key,
     Keyboards::Seat::Modifiers, Keyboards::Seat::RepeatInfo };
 
 // Evdev key codes are X11's less 8.
@@ -65,7 +65,7 @@ void Keyboards::Seat::Capabilities(void* data, wl_seat* seat, std::uint32_t capa
     }
 }
 
-void Keyboards::Seat::Keymap_(void* data, wl_keyboard*, std::uint32_t format, int fd, std::uint32_t size)
+void Keyboards::Seat::ReceiveKeymap(void* data, wl_keyboard*, std::uint32_t format, int fd, std::uint32_t size)
 {
     auto& self = *static_cast<Seat*>(data);
     // A keymap that cannot be read leaves the keys without names: they still end the program.
@@ -118,13 +118,13 @@ Keyboards::Keyboards()
 
 Keyboards::~Keyboards() = default;
 
-void Keyboards::AddSeat(wl_seat* proxy, std::uint32_t name)
+void Keyboards::AddSeat(Owned<wl_seat> proxy, std::uint32_t name)
 {
     auto seat = std::make_unique<Seat>();
     seat->Owner = this;
     seat->Name = name;
-    seat->Proxy.reset(proxy);
-    wl_seat_add_listener(proxy, &kSeatListener, seat.get());
+    seat->Proxy = std::move(proxy);
+    wl_seat_add_listener(seat->Proxy.get(), &kSeatListener, seat.get());
     m_seats.push_back(std::move(seat));
 }
 

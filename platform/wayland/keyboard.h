@@ -23,7 +23,7 @@ public:
     Keyboards& operator=(const Keyboards&) = delete;
 
     // A seat the compositor announced, bound as `name`; its keyboard is taken whenever it has one.
-    void AddSeat(wl_seat* seat, std::uint32_t name);
+    void AddSeat(Owned<wl_seat> seat, std::uint32_t name);
     // Whether `name` was a seat; it is gone, with its keyboard.
     bool RemoveSeat(std::uint32_t name);
 

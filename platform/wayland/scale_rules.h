@@ -35,6 +35,8 @@ struct BufferLayout {
     bool UsesViewport = false;
     // The window font's resolution: 96 at 100%.
     int DotsPerInch = 96;
+
+    bool operator==(const BufferLayout&) const = default;
 };
 
 // The buffer for a logical size at a scale. An integer scale gives that many pixels per logical

@@ -54,7 +54,6 @@ public:
     // Whether a frame the compositor was asked about has been waiting longer than a glance
     // (hidden, minimised, occluded): frames are then passed over until it comes.
     bool FrameOverdue(Microseconds now) const;
-    bool FrameAwaited() const { return m_frameCallback != nullptr; }
 
     bool CloseRequested() const { return m_closeRequested; }
 

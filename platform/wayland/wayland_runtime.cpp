@@ -82,7 +82,7 @@ public:
         }
         window.KeepSize();
         const BufferLayout layout = LayoutAt(window.ScaleToDrawAt());
-        if (layout.PixelWidth != ImageWidth() || layout.PixelHeight != ImageHeight() || layout.BufferScale != m_layout.BufferScale || layout.UsesViewport != m_layout.UsesViewport)
+        if (layout != m_layout)
             UseLayout(layout);
         m_runtime.m_glyphs->SetDotsPerInch(layout.DotsPerInch);
         ForgetGlyphs();
